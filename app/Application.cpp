@@ -1,0 +1,190 @@
+#include "app/Application.h"
+
+#include "app/AppDataLinux.h"
+#include "app/ApplicationMode.h"
+#include "app/Clipboard.h"
+#include "app/Graphics.h"
+#include "app/Input.h"
+#include "app/KeyEventTransform.h"
+#include "app/Log.h"
+#include "app/MouseEventTransform.h"
+#include "editor/EditorMode.h"
+
+#include <OIS/OISKeyboard.h>
+#include <OIS/OISMouse.h>
+#include <Ogre.h>
+
+namespace
+{
+const char* const version = "0.14";
+const char* const makersNotice = " - Bramblewick tools";
+
+// Extra log lines about mode changes; nothing in the program turns them on.
+bool verboseLogging = false;
+} // namespace
+
+Application::Application()
+{
+    appData = new AppDataLinux();
+    mouseEventTransform = new MouseEventTransform();
+    keyEventTransform = new KeyEventTransform();
+}
+
+Application::~Application()
+{
+    if (currentMode)
+    {
+        currentMode->deactivate();
+    }
+    currentMode = nullptr;
+    mouseEventTransform->target = nullptr;
+    keyEventTransform->target = nullptr;
+    delete nextMode;
+    nextMode = nullptr;
+    delete input;
+    input = nullptr;
+    if (graphics && graphics->root)
+    {
+        graphics->root->removeFrameListener(this);
+    }
+    delete graphics;
+    graphics = nullptr;
+    delete appData;
+    appData = nullptr;
+    delete mouseEventTransform;
+    mouseEventTransform = nullptr;
+    delete keyEventTransform;
+    keyEventTransform = nullptr;
+}
+
+std::string Application::windowTitle()
+{
+    return std::string("BRAMBLEWICK Voxel Editor ") + version + makersNotice;
+}
+
+Ogre::StringVector Application::splitCommandLine(const std::string& commandLine)
+{
+    if (commandLine.empty())
+    {
+        return Ogre::StringVector();
+    }
+    return Ogre::StringUtil::tokenise(commandLine, "\t\n ", "\"", 0);
+}
+
+void Application::run(const Ogre::StringVector& words)
+{
+    arguments = words;
+    graphics = new Graphics();
+    if (!graphics->initialise(this, windowTitle()))
+    {
+        return;
+    }
+
+    fontAdjustments["BasicFontOutline"] = FontAdjustment{0.045f, Ogre::Vector3(0.0f, -1.5f, 0.0f)};
+    fontAdjustments["InputFontOutline"] = FontAdjustment{0.045f, Ogre::Vector3(0.0f, -1.5f, 0.0f)};
+    fontAdjustments["BasicFont"] = FontAdjustment{0.0f, Ogre::Vector3(0.0f, 0.0f, 0.0f)};
+
+    input = new Input();
+    input->initialise(graphics->getWindowHandle(), graphics->renderWindow->getWidth(),
+                      graphics->renderWindow->getHeight());
+    input->mouse->setEventCallback(mouseEventTransform);
+    input->keyboard->setEventCallback(keyEventTransform);
+
+    nextMode = new EditorMode(this);
+    prepareModeChange(nextMode);
+    switchToNextMode();
+
+    writeLog("application start done");
+    writeLog("rendering the first frame");
+    graphics->root->renderOneFrame();
+    writeLog("first frame rendered ok");
+
+    writeLog("adding frame listener");
+    graphics->root->addFrameListener(this);
+
+    writeLog("run simulation");
+    startRenderingLoop();
+}
+
+void Application::prepareModeChange(ApplicationMode* mode)
+{
+    if (verboseLogging)
+    {
+        writeLog("application: prepare mode change");
+    }
+    mode->prepare(arguments);
+}
+
+void Application::switchToNextMode()
+{
+    if (currentMode)
+    {
+        currentMode->deactivate();
+    }
+    currentMode = nextMode;
+    if (currentMode)
+    {
+        currentMode->activate();
+    }
+    mouseEventTransform->target = currentMode;
+    keyEventTransform->target = currentMode;
+}
+
+void Application::startRenderingLoop()
+{
+    state = Running;
+    writeLog("starting rendering loop");
+    graphics->root->startRendering();
+}
+
+bool Application::frameRenderingQueued(const Ogre::FrameEvent& event)
+{
+    if (graphics)
+    {
+        graphics->processWindowMessages();
+    }
+    getClipboard()->processEvents();
+
+    if (graphics && graphics->isWindowClosed())
+    {
+        writeLog("render window closed - quitting");
+        state = Quitting;
+    }
+    else if (currentMode && currentMode->state == ApplicationMode::QuitRequested)
+    {
+        writeLog("application quitting");
+        state = Quitting;
+    }
+
+    runFixedSteps(event.timeSinceLastFrame);
+    return state != Quitting;
+}
+
+void Application::runFixedSteps(float timeSinceLastFrame)
+{
+    frameTime = timeSinceLastFrame;
+    accumulator += frameTime;
+    const int steps = static_cast<int>(accumulator / fixedStep);
+    for (int step = 0; step < steps; ++step)
+    {
+        if (currentMode)
+        {
+            currentMode->preStep();
+        }
+        // Input is read once per frame, so every buffered event reaches the mode before the
+        // frame's first update.
+        if (step == 0 && input)
+        {
+            input->capture();
+        }
+        if (currentMode)
+        {
+            currentMode->update(fixedStep);
+        }
+        accumulator -= fixedStep;
+    }
+    if (steps > 0 && currentMode)
+    {
+        currentMode->frameUpdate(frameTime);
+    }
+}

@@ -1,0 +1,170 @@
+// The editing tools on a 4,000-voxel model, headless: one held step of sculpt and paint, a
+// rectangle selection of everything moved by one cell, one step of a pose drag and one step of
+// playback.
+#include "editor/PaintToolMode.h"
+#include "editor/QueryFlags.h"
+#include "editor/SculptToolMode.h"
+#include "editor/SelectToolMode.h"
+#include "skeleton/AnimateToolMode.h"
+#include "skeleton/AnimateViewMode.h"
+#include "skeleton/Skeleton.h"
+#include "skeleton/VerletParticleSystem.h"
+#include "tests/editor/ToolTestWorld.h"
+
+#include <OgreMaterialManager.h>
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+
+namespace
+{
+
+// The editor with a 10 x 20 x 20 block of voxels (x -5..4, y 0..19, z -10..9) and the materials
+// the tools ask for, so that no lookup falls back with a log line.
+class BenchWorld : public ToolTestWorld
+{
+public:
+    BenchWorld()
+    {
+        for (const char* name : {"Box", "Arrow", "SelectorRectangle", "BonePoint", "Bones"})
+        {
+            if (!Ogre::MaterialManager::getSingleton().resourceExists(name))
+            {
+                Ogre::MaterialManager::getSingleton().create(
+                    name, Ogre::ResourceGroupManager::DEFAULT_RESOURCE_GROUP_NAME);
+            }
+        }
+        clearVoxels();
+        for (int x = -5; x < 5; ++x)
+            for (int y = 0; y < 20; ++y)
+                for (int z = -10; z < 10; ++z)
+                    editor->addVoxel(x, y, z, Ogre::ColourValue(0.1f * float(x + 5), 0.5f, 0.5f),
+                                     QUERY_VOXEL);
+    }
+
+    // A thirteen-particle stick figure over the block, every voxel bound to its nearest stick.
+    void addFigure()
+    {
+        const Ogre::Vector3 points[] = {
+            {0, 30, 0}, {0, 26, 0}, {0, 22, 0},  {0, 18, 0}, {-10, 20, 0}, {10, 20, 0}, {-6, 22, 0},
+            {6, 22, 0}, {0, 14, 0}, {-3, 13, 0}, {3, 13, 0}, {-3, 0, 0},   {3, 0, 0}};
+        for (int i = 0; i < 13; ++i)
+            editor->skeleton->addEntry(points[i], i, "p" + std::to_string(i), 0, 1.0f);
+        const int sticks[][2] = {{0, 1},  {1, 2},   {2, 3}, {3, 8}, {8, 9}, {8, 10},
+                                 {9, 11}, {10, 12}, {2, 6}, {6, 4}, {2, 7}, {7, 5}};
+        std::vector<Verlet::Particle*>& particles = editor->skeleton->system->particles;
+        for (const auto& stick : sticks)
+            editor->skeleton->system->addStick(
+                particles[stick[0]], particles[stick[1]],
+                particles[stick[0]]->position.distance(particles[stick[1]]->position));
+        editor->rebindSkeleton();
+        editor->resetToRestPose();
+    }
+};
+
+void sculptHeldStep(benchmark::State& state)
+{
+    BenchWorld world;
+    world.install(new SculptToolMode());
+    world.aimAt({0.0f, 10.5f, 10.0f}); // the block's front face
+    world.pressButton();
+    world.hold(); // the first step adds; the following ones find the cell taken
+    for (auto _ : state)
+        world.hold();
+    state.counters["voxels"] = double(world.editor->voxels.size());
+}
+BENCHMARK(sculptHeldStep)->Unit(benchmark::kMillisecond);
+
+void paintHeldStep(benchmark::State& state)
+{
+    BenchWorld world;
+    world.install(new PaintToolMode());
+    world.aimAt({0.0f, 10.5f, 10.0f});
+    world.pressButton();
+    for (auto _ : state)
+        world.hold();
+}
+BENCHMARK(paintHeldStep)->Unit(benchmark::kMillisecond);
+
+// Press, drag and release a rectangle around everything, grab the X bar, drag it far enough for
+// one cell and release (which gives every colour back).
+void selectAllAndMoveOneCell(benchmark::State& state)
+{
+    BenchWorld world;
+    SelectToolMode* tool = world.install(new SelectToolMode());
+    int moved = 0;
+    for (auto _ : state)
+    {
+        world.aimAtScreen(-0.99f, 0.99f);
+        world.pressButton();
+        world.aimAtScreen(0.99f, -0.99f);
+        world.hold();
+        world.releaseButton();
+        world.aimAt({8.0f, 10.0f, 0.0f}); // the X bar, right of the middle
+        world.pressButton();
+        Ogre::Vector3 s = world.editor->projectToScreen(tool->dragAxis);
+        world.aimAtScreen(tool->dragStart.x + 1.5f / (150.0f * s.x), tool->dragStart.y);
+        int before = tool->startCells.empty() ? 0 : tool->startCells[0].x;
+        world.hold();
+        moved = world.editor->voxels[0]->getGridPosition().x - before;
+        world.releaseButton();
+    }
+    state.counters["cellsMoved"] = double(moved);
+}
+BENCHMARK(selectAllAndMoveOneCell)->Unit(benchmark::kMillisecond);
+
+// One fixed step and frame of a drag of a hand with the whole figure selected: the tool's held
+// step, the skeleton step, the bones redrawn and 4,000 bound voxels placed.
+void poseDragStep(benchmark::State& state)
+{
+    BenchWorld world;
+    world.addFigure();
+    world.press(OIS::KC_2);
+    AnimateToolMode* tool = world.install(new AnimateToolMode());
+    world.aimAtScreen(-0.99f, 0.99f);
+    world.pressButton();
+    world.aimAtScreen(0.99f, -0.99f);
+    world.hold();
+    world.releaseButton();
+    const Ogre::Vector3 hand = world.editor->skeleton->system->particles[4]->position;
+    world.aimAt(hand);
+    world.pressButton();
+    world.editor->mouseButtonDown = true;
+    float phase = 0.0f;
+    for (auto _ : state)
+    {
+        phase += 0.1f;
+        world.aimAt(hand + Ogre::Vector3(0.0f, 3.0f * std::sin(phase), 0.0f));
+        world.editor->update(0.016f);
+        world.editor->frameUpdate(0.016f);
+    }
+    state.counters["dragging"] = tool->dragged ? 1.0 : 0.0;
+    world.editor->mouseButtonDown = false;
+    world.releaseButton();
+    state.counters["selected"] = double(tool->selected.size());
+}
+BENCHMARK(poseDragStep)->Unit(benchmark::kMillisecond);
+
+// One playback step between two keys: sample, apply, redraw the bones, place the voxels.
+void playbackStep(benchmark::State& state)
+{
+    BenchWorld world;
+    world.addFigure();
+    Animation animation;
+    animation.frames[0.0f] = *world.editor->baseAnimation.findFrame(0.0f);
+    std::vector<Ogre::Vector3> raised = animation.frames[0.0f];
+    raised[4] += Ogre::Vector3(0.0f, 5.0f, 0.0f);
+    animation.frames[1.0f] = raised;
+    animation.end = 1.0f;
+    world.editor->animations = {animation};
+    world.press(OIS::KC_2);
+    auto* view = dynamic_cast<AnimateViewMode*>(world.editor->viewMode);
+    for (auto _ : state)
+        view->advancePlayback(0.016f);
+}
+BENCHMARK(playbackStep)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,82 @@
+// EditorMode::addVoxelAtPointer lives apart from the rest of the editor because only the sculpt
+// tool uses it.
+#include "editor/EditorMode.h"
+#include "editor/QueryFlags.h"
+
+#include <OgreMovableObject.h>
+
+#include <cmath>
+
+namespace
+{
+
+// The cell next to `cell` across the face of the cube that `d` (hit point minus cube centre)
+// points through. Ties go to the later axis, so a hit exactly on an edge or corner is resolved
+// the same way every time.
+Voxel::Cell neighbourAcrossFace(const Voxel::Cell& cell, const Ogre::Vector3& d)
+{
+    float ax = std::fabs(d.x);
+    float ay = std::fabs(d.y);
+    float az = std::fabs(d.z);
+    int axis;
+    if (ax > ay)
+    {
+        axis = ax > az ? 0 : 2;
+    }
+    else
+    {
+        axis = ay > az ? 1 : 2;
+    }
+    Voxel::Cell next = cell;
+    int step = d[axis] > 0 ? 1 : -1;
+    if (axis == 0)
+    {
+        next.x += step;
+    }
+    else if (axis == 1)
+    {
+        next.y += step;
+    }
+    else
+    {
+        next.z += step;
+    }
+    return next;
+}
+
+} // namespace
+
+void EditorMode::addVoxelAtPointer()
+{
+    Ogre::Ray ray = getPointerRay();
+    Ogre::MovableObject* hitObject = nullptr;
+    float hitDistance = -1.0f;
+    Voxel::Cell cell;
+
+    pick(ray, QUERY_VOXEL, hitObject, hitDistance);
+    if (hitObject)
+    {
+        int index = findVoxel(hitObject);
+        if (index == -1)
+        {
+            return;
+        }
+        Voxel* voxel = voxels[index];
+        Ogre::Vector3 hitPoint = ray.getOrigin() + ray.getDirection() * hitDistance;
+        cell = neighbourAcrossFace(voxel->getGridPosition(), hitPoint - voxel->getPosition());
+    }
+    else
+    {
+        pick(ray, QUERY_GRID, hitObject, hitDistance);
+        if (!hitObject)
+        {
+            return;
+        }
+        Ogre::Vector3 hitPoint = ray.getOrigin() + ray.getDirection() * hitDistance;
+        cell.x = static_cast<int>(std::floor(hitPoint.x));
+        cell.y = 0;
+        cell.z = static_cast<int>(std::floor(hitPoint.z));
+    }
+    // New voxels are always grey and stay unpickable until the button is released.
+    addVoxel(cell.x, cell.y, cell.z, Ogre::ColourValue(0.5f, 0.5f, 0.5f, 1.0f), QUERY_NEW_VOXEL);
+}

@@ -1,0 +1,758 @@
+#include "editor/EditorMode.h"
+
+#include "app/Application.h"
+#include "app/Graphics.h"
+#include "app/Input.h"
+#include "app/Log.h"
+#include "editor/ModelViewMode.h"
+#include "editor/QueryFlags.h"
+#include "editor/RayPickIndex.h"
+#include "editor/ToolMode.h"
+#include "editor/ViewMode.h"
+#include "menu/MenuSystem.h"
+#include "skeleton/AnimateViewMode.h"
+#include "skeleton/Skeleton.h"
+#include "skeleton/VerletParticleSystem.h"
+
+// Menu routing. The views' press and release handlers live with the menus; until those headers
+// exist the editor builds without offering presses to them.
+#if __has_include("menu/MenuView.h") && __has_include("menu/BarMenuView.h")
+#include "menu/BarMenuView.h"
+#include "menu/MenuView.h"
+#define BRAMBLEWICK_MENU_ROUTING 1
+#else
+#define BRAMBLEWICK_MENU_ROUTING 0
+#endif
+
+#include <OIS/OISKeyboard.h>
+#include <OgreCamera.h>
+#include <OgreLight.h>
+#include <OgreManualObject.h>
+#include <OgreMath.h>
+#include <OgreRenderWindow.h>
+#include <OgreResourceGroupManager.h>
+#include <OgreSceneManager.h>
+#include <OgreSceneNode.h>
+#include <OgreStringConverter.h>
+
+#include <algorithm>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <unordered_map>
+
+namespace
+{
+
+// Runs an editing command; bad data in the model or the animations is logged, never fatal,
+// so a user never loses unsaved work to it.
+template <typename Command> void runLogged(Command command)
+{
+    try
+    {
+        command();
+    }
+    catch (const std::exception& error)
+    {
+        writeLog(std::string("ERROR, ") + error.what());
+    }
+}
+
+bool offerPressToMenus(MenuSystem* menuSystem, const OIS::MouseButtonID& button)
+{
+#if BRAMBLEWICK_MENU_ROUTING
+    if (!menuSystem || menuSystem->sideState != 1)
+        return false;
+    if (menuSystem->currentView && menuSystem->currentView->mousePressed(button))
+        return true;
+    return menuSystem->barMenuView && menuSystem->barMenuView->mousePressed(button);
+#else
+    (void)menuSystem;
+    (void)button;
+    return false;
+#endif
+}
+
+void offerReleaseToMenus(MenuSystem* menuSystem, const OIS::MouseButtonID& button)
+{
+#if BRAMBLEWICK_MENU_ROUTING
+    if (!menuSystem || menuSystem->sideState != 1)
+        return;
+    if (menuSystem->currentView && menuSystem->currentView->mouseReleased(button))
+        return;
+    if (menuSystem->barMenuView)
+        menuSystem->barMenuView->mouseReleased(button);
+#else
+    (void)menuSystem;
+    (void)button;
+#endif
+}
+
+} // namespace
+
+EditorMode::EditorMode(Application* application) : ApplicationMode(application) {}
+
+EditorMode::~EditorMode()
+{
+    releaseViewToolAndMenus();
+
+    for (Voxel* voxel : voxels)
+        delete voxel;
+    voxels.clear();
+    destroySkeletonObjects();
+    delete skeleton;
+    skeleton = nullptr;
+
+    Graphics* graphics = getGraphics();
+    if (graphics && graphics->renderWindow && windowListenerAdded)
+        OgreBites::WindowEventUtilities::removeWindowEventListener(graphics->renderWindow, this);
+}
+
+void EditorMode::deactivate()
+{
+    // The menu panels keep their particles in the mode's particle system: the menus go first.
+    releaseViewToolAndMenus();
+    ApplicationMode::deactivate();
+}
+
+void EditorMode::releaseViewToolAndMenus()
+{
+    // The tool may hold voxels and the view mode shows the rest pose when it goes, so both go
+    // while the model, the skeleton and the menus are still there.
+    delete toolMode;
+    toolMode = nullptr;
+    delete viewMode;
+    viewMode = nullptr;
+    delete menuSystem;
+    menuSystem = nullptr;
+}
+
+Graphics* EditorMode::getGraphics()
+{
+    if (application && application->graphics)
+        return application->graphics;
+    return Graphics::instance;
+}
+
+bool EditorMode::isKeyDown(int keyCode)
+{
+    return application && application->input && application->input->isKeyDown(keyCode);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Start-up
+
+void EditorMode::prepare(const Ogre::StringVector& arguments)
+{
+    ApplicationMode::prepare(arguments);
+
+    skeleton = new Skeleton(0.7f);
+    skeleton->system->restCheck = false;
+
+    chooseFileNames(arguments);
+
+    if (createMenus)
+    {
+        menuSystem = new MenuSystem();
+        menuSystem->create(this);
+        menuSystem->show();
+    }
+
+    setUpScene();
+
+    loadModel(modelFileName, animationFileName);
+
+    Graphics* graphics = getGraphics();
+    if (graphics && graphics->renderWindow)
+    {
+        OgreBites::WindowEventUtilities::addWindowEventListener(graphics->renderWindow, this);
+        windowListenerAdded = true;
+    }
+}
+
+void EditorMode::chooseFileNames(const Ogre::StringVector& arguments)
+{
+    if (!arguments.empty() && Ogre::StringUtil::endsWith(arguments[0], ".xml", true))
+        modelFileName = arguments[0];
+    if (arguments.size() >= 2 && Ogre::StringUtil::endsWith(arguments[1], ".xml", true))
+        animationFileName = arguments[1];
+    writeLog("using file " + modelFileName);
+    writeLog("using animation file " + animationFileName);
+}
+
+void EditorMode::setUpScene()
+{
+    createLight();
+    createGrid();
+    setViewMode(new ModelViewMode());
+    addVoxel(0, 0, 0, Ogre::ColourValue(0.5f, 0.5f, 0.5f, 1.0f), QUERY_NEW_VOXEL);
+    for (Voxel* voxel : voxels)
+        voxel->box->setQueryFlags(QUERY_VOXEL);
+    resetCamera();
+}
+
+void EditorMode::createLight()
+{
+    Ogre::Light* light = getGraphics()->sceneManager->createLight("Light");
+    light->setType(Ogre::Light::LT_DIRECTIONAL);
+    light->setDiffuseColour(Ogre::ColourValue(1.0f, 1.0f, 1.0f, 1.0f));
+    light->setDirection(Ogre::Vector3(0.3f, -0.6f, -1.0f).normalisedCopy());
+}
+
+void EditorMode::createGrid()
+{
+    Ogre::SceneManager* sceneManager = getGraphics()->sceneManager;
+    Ogre::ManualObject* grid = sceneManager->createManualObject("grid");
+    grid->begin("BaseWhiteNoLighting", Ogre::RenderOperation::OT_LINE_LIST,
+                Ogre::ResourceGroupManager::DEFAULT_RESOURCE_GROUP_NAME);
+    std::vector<Ogre::Vector3> points;
+    for (int i = -50; i < 50; ++i)
+    {
+        points.emplace_back(float(i), 0.0f, -50.0f);
+        points.emplace_back(float(i), 0.0f, 50.0f);
+    }
+    for (int i = -50; i < 50; ++i)
+    {
+        points.emplace_back(-50.0f, 0.0f, float(i));
+        points.emplace_back(50.0f, 0.0f, float(i));
+    }
+    for (const Ogre::Vector3& point : points)
+        grid->position(point);
+    for (Ogre::uint32 i = 0; i < points.size(); ++i)
+        grid->index(i);
+    grid->end();
+    grid->setQueryFlags(QUERY_GRID);
+    sceneManager->getRootSceneNode()
+        ->createChildSceneNode(Ogre::Vector3::ZERO, Ogre::Quaternion::IDENTITY)
+        ->attachObject(grid);
+}
+
+void EditorMode::resetCamera()
+{
+    Ogre::Camera* camera = getGraphics()->camera;
+    camera->setPosition(Ogre::Vector3(0.0f, 15.0f, 70.0f));
+    camera->lookAt(Ogre::Vector3(0.0f, 15.0f, 0.0f));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Keyboard and mouse
+
+bool EditorMode::keyPressed(const KeyEvent& event)
+{
+    if (isKeyDown(OIS::KC_LCONTROL))
+    {
+        cameraVelocity = Ogre::Vector3::ZERO;
+        switch (event.key)
+        {
+        case OIS::KC_S:
+            runLogged([&] { saveModel(modelFileName, animationFileName); });
+            break;
+        case OIS::KC_L:
+            break;
+        case OIS::KC_C:
+            if (toolMode)
+                runLogged([&] { toolMode->copy(); });
+            break;
+        case OIS::KC_V:
+            if (toolMode)
+                runLogged([&] { toolMode->paste(); });
+            break;
+        default:
+            if (viewMode)
+                runLogged([&] { viewMode->keyPressed(event); });
+            break;
+        }
+        return true;
+    }
+
+    switch (event.key)
+    {
+    case OIS::KC_ESCAPE:
+        break;
+    case OIS::KC_1:
+        setViewMode(new ModelViewMode());
+        break;
+    case OIS::KC_2:
+        if (!skeleton->system->particles.empty())
+            runLogged([&] { setViewMode(new AnimateViewMode()); });
+        break;
+    case OIS::KC_W:
+        cameraVelocity.z += 1.0f;
+        break;
+    case OIS::KC_S:
+        cameraVelocity.z -= 1.0f;
+        break;
+    case OIS::KC_A:
+        cameraVelocity.x -= 1.0f;
+        break;
+    case OIS::KC_D:
+        cameraVelocity.x += 1.0f;
+        break;
+    case OIS::KC_R:
+    case OIS::KC_B:
+        runLogged(
+            [&]
+            {
+                rebindSkeleton();
+                resetToRestPose();
+            });
+        break;
+    case OIS::KC_N:
+        runLogged([&] { resetToRestPose(); });
+        break;
+    case OIS::KC_M:
+        runLogged(
+            [&]
+            {
+                modelOrientation =
+                    modelOrientation * Ogre::Quaternion(Ogre::Radian(0.05f), Ogre::Vector3::UNIT_Y);
+                if (std::vector<Ogre::Vector3>* restPose = baseAnimation.findFrame(0.0f))
+                    applyPose(std::vector<Ogre::Vector3>(*restPose));
+                resetToRestPose();
+            });
+        break;
+    case OIS::KC_O:
+        runLogged([&] { removeHiddenVoxels(); });
+        break;
+    default:
+        if (viewMode)
+            runLogged([&] { viewMode->keyPressed(event); });
+        break;
+    }
+    return true;
+}
+
+bool EditorMode::keyReleased(const KeyEvent& event)
+{
+    if (isKeyDown(OIS::KC_LCONTROL))
+    {
+        cameraVelocity = Ogre::Vector3::ZERO;
+        return true;
+    }
+    switch (event.key)
+    {
+    case OIS::KC_W:
+        cameraVelocity.z -= 1.0f;
+        break;
+    case OIS::KC_S:
+        cameraVelocity.z += 1.0f;
+        break;
+    case OIS::KC_A:
+        cameraVelocity.x += 1.0f;
+        break;
+    case OIS::KC_D:
+        cameraVelocity.x -= 1.0f;
+        break;
+    default:
+        break;
+    }
+    return true;
+}
+
+bool EditorMode::mouseMoved(const Ogre::Vector2& delta)
+{
+    if (isKeyDown(OIS::KC_LSHIFT))
+    {
+        Ogre::Camera* camera = getGraphics()->camera;
+        camera->yaw(Ogre::Radian(-0.005f * delta.x));
+        camera->pitch(Ogre::Radian(-0.005f * delta.y));
+    }
+    return true;
+}
+
+bool EditorMode::mousePressed(const OIS::MouseButtonID& button)
+{
+    if (offerPressToMenus(menuSystem, button))
+        return true;
+    mouseButtonDown = true;
+    if (toolMode)
+        runLogged([&] { toolMode->mousePressed(&button); });
+    return true;
+}
+
+bool EditorMode::mouseReleased(const OIS::MouseButtonID& button)
+{
+    mouseButtonDown = false;
+    if (toolMode)
+        runLogged([&] { toolMode->mouseReleased(&button); });
+    offerReleaseToMenus(menuSystem, button);
+    return true;
+}
+
+void EditorMode::windowFocusChange(Ogre::RenderWindow* window)
+{
+    Graphics* graphics = getGraphics();
+    if (window && graphics && window == graphics->renderWindow)
+    {
+        mouseReleased(OIS::MB_Left);
+        mouseReleased(OIS::MB_Right);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Time
+
+void EditorMode::update(float timeStep)
+{
+    if (particleSystem)
+        particleSystem->update(timeStep);
+
+    if (mouseButtonDown && toolMode)
+    {
+        const OIS::MouseButtonID held = OIS::MB_Left;
+        runLogged([&] { toolMode->mouseHeld(&held); });
+    }
+
+    if (skeletonSimulating)
+        skeleton->update(timeStep);
+
+    Ogre::Camera* camera = getGraphics()->camera;
+    const float speed = isKeyDown(OIS::KC_LSHIFT) ? 40.0f : 10.0f;
+    camera->move((camera->getDerivedRight() * cameraVelocity.x +
+                  camera->getDerivedDirection() * cameraVelocity.z) *
+                 speed * timeStep);
+
+    if (menuSystem)
+        menuSystem->update(timeStep);
+}
+
+void EditorMode::frameUpdate(float)
+{
+    if (!skeletonSimulating)
+        return;
+    runLogged(
+        [&]
+        {
+            destroySkeletonObjects();
+            createSkeletonObjects();
+            skeleton->updateElements(Ogre::Vector3::ZERO);
+        });
+}
+
+// ---------------------------------------------------------------------------------------------
+// View mode and tool
+
+void EditorMode::setViewMode(ViewMode* newViewMode)
+{
+    if (viewMode)
+    {
+        delete toolMode;
+        toolMode = nullptr;
+        delete viewMode;
+    }
+    viewMode = newViewMode;
+    viewMode->editor = this;
+    viewMode->activate();
+}
+
+void EditorMode::setToolMode(ToolMode* newToolMode)
+{
+    delete toolMode;
+    toolMode = newToolMode;
+    if (toolMode)
+        toolMode->editor = this;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Picking
+
+Ogre::Ray EditorMode::getPointerRay()
+{
+    Graphics* graphics = getGraphics();
+    float mouseX = application && application->input ? application->input->mouseX : 0.0f;
+    float mouseY = application && application->input ? application->input->mouseY : 0.0f;
+    return graphics->camera->getCameraToViewportRay(mouseX / float(graphics->getWindowWidth()),
+                                                    mouseY / float(graphics->getWindowHeight()));
+}
+
+Ogre::Vector3 EditorMode::getPointerScreenPosition()
+{
+    Graphics* graphics = getGraphics();
+    float mouseX = application && application->input ? application->input->mouseX : 0.0f;
+    float mouseY = application && application->input ? application->input->mouseY : 0.0f;
+    float width = float(graphics->getWindowWidth());
+    float height = float(graphics->getWindowHeight());
+    return Ogre::Vector3(2.0f * mouseX / width - 1.0f, -(2.0f * mouseY / height - 1.0f), -1.0f);
+}
+
+Ogre::Vector3 EditorMode::projectToScreen(const Ogre::Vector3& point)
+{
+    Ogre::Camera* camera = getGraphics()->camera;
+    Ogre::Vector3 inView = camera->getViewMatrix() * point;
+    if (inView.z < 0.0f)
+        return camera->getProjectionMatrix() * inView;
+    return Ogre::Vector3::ZERO;
+}
+
+void EditorMode::pick(const Ogre::Ray& ray, unsigned queryMask, Ogre::MovableObject*& hitObject,
+                      float& hitDistance)
+{
+    Graphics::pickManualObject(getGraphics()->sceneManager, ray, queryMask, hitObject, hitDistance);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The voxel list
+
+void EditorMode::addVoxel(int x, int y, int z, const Ogre::ColourValue& colour, uint32_t queryFlags)
+{
+    const Voxel::Cell cell{x, y, z};
+    for (const Voxel* voxel : voxels)
+        if (voxel->gridPosition == cell)
+            return;
+
+    Graphics* graphics = getGraphics();
+    Voxel* voxel = new Voxel();
+    voxel->graphics = graphics;
+    voxel->node = graphics->sceneManager->getRootSceneNode()->createChildSceneNode(
+        Ogre::Vector3::ZERO, Ogre::Quaternion::IDENTITY);
+    voxel->build(Ogre::ColourValue(0.5f, 0.5f, 0.5f, 1.0f));
+    voxel->box->setQueryFlags(queryFlags);
+    voxels.push_back(voxel);
+    voxel->setGridPosition(x, y, z);
+    voxel->setColour(colour);
+}
+
+void EditorMode::removeVoxel(int index)
+{
+    if (index < 0 || size_t(index) >= voxels.size())
+        return;
+    Voxel* voxel = voxels[index];
+    voxels.erase(voxels.begin() + index);
+    destroyVoxel(voxel);
+}
+
+void EditorMode::removeVoxels(const std::vector<int>& indices)
+{
+    for (int index : indices)
+    {
+        if (index < 0 || size_t(index) >= voxels.size() || !voxels[index])
+            continue;
+        destroyVoxel(voxels[index]);
+        voxels[index] = nullptr;
+    }
+    voxels.erase(std::remove(voxels.begin(), voxels.end(), nullptr), voxels.end());
+}
+
+int EditorMode::findVoxel(Ogre::MovableObject* object)
+{
+    if (!object)
+        return -1;
+    for (size_t i = 0; i < voxels.size(); ++i)
+        if (voxels[i]->box == object)
+            return int(i);
+    return -1;
+}
+
+void EditorMode::destroyVoxel(Voxel* voxel)
+{
+    if (toolMode)
+        toolMode->voxelRemoved(voxel);
+    if (skeleton)
+        skeleton->unbindElement(voxel);
+    delete voxel;
+}
+
+std::vector<bool> EditorMode::findSeenVoxels(int rayCount, bool bruteForce)
+{
+    Ogre::Vector3 minimum(1000.0f, 1000.0f, 1000.0f);
+    Ogre::Vector3 maximum(-1000.0f, -1000.0f, -1000.0f);
+    for (Voxel* voxel : voxels)
+    {
+        minimum.makeFloor(voxel->getPosition());
+        maximum.makeCeil(voxel->getPosition());
+    }
+    const Ogre::Vector3 centre = minimum + (maximum - minimum) * 0.5f;
+
+    std::unordered_map<Ogre::MovableObject*, int> indexOfBox;
+    for (size_t i = voxels.size(); i-- > 0;)
+        indexOfBox[voxels[i]->box] = int(i); // the first voxel with a box wins, as in findVoxel
+
+    Ogre::SceneManager* sceneManager = getGraphics()->sceneManager;
+    std::unique_ptr<RayPickIndex> index;
+    if (!bruteForce)
+        index.reset(new RayPickIndex(sceneManager, QUERY_VOXEL));
+
+    std::vector<bool> seen(voxels.size(), false);
+    for (int ray = 0; ray < rayCount; ++ray)
+    {
+        // One call per statement: the order in which random numbers are drawn is fixed.
+        float dx = Ogre::Math::SymmetricRandom();
+        float dy = Ogre::Math::SymmetricRandom();
+        float dz = Ogre::Math::SymmetricRandom();
+        Ogre::Vector3 direction = Ogre::Vector3(dx, dy, dz).normalisedCopy();
+        Ogre::Vector3 origin = centre + direction * 100.0f;
+        float tx = Ogre::Math::RangeRandom(minimum.x, maximum.x);
+        float ty = Ogre::Math::RangeRandom(minimum.y, maximum.y);
+        float tz = Ogre::Math::RangeRandom(minimum.z, maximum.z);
+        Ogre::Ray sightLine(origin, (Ogre::Vector3(tx, ty, tz) - origin).normalisedCopy());
+
+        Ogre::MovableObject* hitObject = nullptr;
+        float hitDistance = -1.0f;
+        if (index)
+            index->pick(sightLine, hitObject, hitDistance);
+        else
+            Graphics::pickManualObject(sceneManager, sightLine, QUERY_VOXEL, hitObject,
+                                       hitDistance);
+        if (!hitObject)
+            continue;
+        auto found = indexOfBox.find(hitObject);
+        if (found != indexOfBox.end())
+            seen[found->second] = true;
+    }
+    return seen;
+}
+
+void EditorMode::removeHiddenVoxels()
+{
+    std::vector<bool> seen = findSeenVoxels(240000, false);
+    std::vector<int> hidden;
+    for (size_t i = 0; i < seen.size(); ++i)
+        if (!seen[i])
+            hidden.push_back(int(i));
+    removeVoxels(hidden);
+    rebindSkeleton();
+    resetToRestPose();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Skeleton display and binding
+
+void EditorMode::rebindSkeleton()
+{
+    skeleton->bindToNearestSticks(std::vector<Skeleton::Element*>(voxels.begin(), voxels.end()));
+}
+
+void EditorMode::createSkeletonObjects()
+{
+    Ogre::SceneManager* sceneManager = getGraphics()->sceneManager;
+    const std::string& group = Ogre::ResourceGroupManager::DEFAULT_RESOURCE_GROUP_NAME;
+    auto attach = [&](Ogre::ManualObject* object)
+    {
+        Ogre::SceneNode* node = sceneManager->getRootSceneNode()->createChildSceneNode(
+            Ogre::Vector3::ZERO, Ogre::Quaternion::IDENTITY);
+        node->attachObject(object);
+        object->setRenderQueueGroup(99);
+        skeletonObjects.push_back(object);
+        return node;
+    };
+
+    for (size_t i = 0; i < skeleton->entries.size(); ++i)
+    {
+        Ogre::ManualObject* object =
+            sceneManager->createManualObject("boneParticle" + std::to_string(i));
+        object->begin("BonePoint", Ogre::RenderOperation::OT_POINT_LIST, group);
+        object->position(Ogre::Vector3::ZERO);
+        object->end();
+        // A two-unit cube around the point, so that the particle is easy to hit.
+        object->setBoundingBox(Ogre::AxisAlignedBox(-1.0f, -1.0f, -1.0f, 1.0f, 1.0f, 1.0f));
+        Ogre::SceneNode* node = attach(object);
+        node->setPosition(skeleton->entries[i]->particle->position);
+        object->setQueryFlags(QUERY_PARTICLE);
+        object->getUserObjectBindings().setUserAny("particleIndex", Ogre::Any(int(i)));
+    }
+
+    const std::vector<Verlet::Stick*>& sticks = skeleton->system->sticks;
+    for (size_t i = 0; i < sticks.size(); ++i)
+    {
+        Ogre::ManualObject* object = sceneManager->createManualObject("stick" + std::to_string(i));
+        object->begin("Bones", Ogre::RenderOperation::OT_LINE_LIST, group);
+        object->position(sticks[i]->a->position);
+        object->position(sticks[i]->b->position);
+        object->end();
+        attach(object);
+        object->setQueryFlags(QUERY_BONE);
+    }
+
+    Skeleton::ParticleEntry* left = skeleton->findEntry("lefthand");
+    Skeleton::ParticleEntry* right = skeleton->findEntry("righthand");
+    if (left && right)
+    {
+        const Ogre::Vector3& l = left->particle->position;
+        const Ogre::Vector3& r = right->particle->position;
+        Ogre::Vector3 along = (r - l).normalisedCopy();
+        Ogre::ManualObject* object = sceneManager->createManualObject("hands");
+        object->begin("HandToHand", Ogre::RenderOperation::OT_LINE_LIST, group);
+        object->position(l - along * 5.0f);
+        object->position(r + along * 5.0f);
+        object->end();
+        attach(object);
+        object->setQueryFlags(QUERY_BONE);
+    }
+}
+
+void EditorMode::destroySkeletonObjects()
+{
+    Graphics* graphics = getGraphics();
+    Ogre::SceneManager* sceneManager = graphics ? graphics->sceneManager : nullptr;
+    if (!sceneManager)
+    {
+        skeletonObjects.clear();
+        return;
+    }
+    for (Ogre::ManualObject* object : skeletonObjects)
+    {
+        if (Ogre::SceneNode* node = object->getParentSceneNode())
+        {
+            node->detachObject(object);
+            if (Ogre::Node* parent = node->getParent())
+                parent->removeChild(node);
+            sceneManager->destroySceneNode(node);
+        }
+        sceneManager->destroyManualObject(object);
+    }
+    skeletonObjects.clear();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Poses and animations
+
+void EditorMode::captureRestPose()
+{
+    baseAnimation.frames.clear();
+    std::vector<Ogre::Vector3> pose;
+    pose.reserve(skeleton->entries.size());
+    for (Skeleton::ParticleEntry* entry : skeleton->entries)
+        pose.push_back(entry->particle->position);
+    baseAnimation.frames[0.0f] = pose;
+}
+
+void EditorMode::applyPose(const std::vector<Ogre::Vector3>& pose)
+{
+    std::vector<Verlet::Particle*>& particles = skeleton->system->particles;
+    if (pose.size() != particles.size())
+        throw std::runtime_error("apply pose, pose size != particles size");
+    for (size_t i = 0; i < particles.size(); ++i)
+    {
+        Ogre::Vector3 position = modelOrientation * pose[i];
+        particles[i]->position = position;
+        particles[i]->oldPosition = position;
+    }
+    destroySkeletonObjects();
+    createSkeletonObjects();
+    skeleton->updateElements(Ogre::Vector3::ZERO);
+}
+
+void EditorMode::resetToRestPose()
+{
+    if (skeleton->entries.empty())
+        return;
+    captureRestPose();
+    skeleton->computeBindOffsets();
+    applyPose(std::vector<Ogre::Vector3>(*baseAnimation.findFrame(0.0f)));
+}
+
+void EditorMode::setSkeletonSimulating(bool on)
+{
+    skeletonSimulating = on;
+    for (Verlet::Particle* particle : skeleton->system->particles)
+        particle->oldPosition = particle->position;
+}
+
+Animation* EditorMode::getAnimation(int index)
+{
+    if (size_t(unsigned(index)) < animations.size())
+        return &animations[size_t(index)];
+    return nullptr;
+}
+
+void EditorMode::appendBaseAnimationCopy() { animations.push_back(baseAnimation); }

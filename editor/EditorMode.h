@@ -1,0 +1,128 @@
+#pragma once
+
+#include "app/ApplicationMode.h"
+#include "editor/Voxel.h"
+#include "skeleton/Animation.h"
+
+#include <OgreQuaternion.h>
+#include <OgreRay.h>
+#include <OgreVector.h>
+#include <OgreWindowEventUtilities.h>
+
+#include <string>
+#include <vector>
+
+class Graphics;
+class MenuSystem;
+class Skeleton;
+class ToolMode;
+class ViewMode;
+namespace Ogre
+{
+class ManualObject;
+class MovableObject;
+}
+
+// The one mode of the program: owns the model, the skeleton, the animations, the view mode,
+// the tool and the menus; flies the camera and turns input into editor commands.
+class EditorMode : public ApplicationMode, public OgreBites::WindowEventListener
+{
+public:
+    explicit EditorMode(Application* application);
+    ~EditorMode() override;
+
+    // --- ApplicationMode ---
+    bool keyPressed(const KeyEvent& event) override;
+    bool keyReleased(const KeyEvent& event) override;
+    void prepare(const Ogre::StringVector& arguments) override;
+    // Releases the tool, the view mode and the menus before the mode's particle system goes.
+    void deactivate() override;
+    void update(float timeStep) override;
+    void frameUpdate(float frameTime) override;
+    bool mouseMoved(const Ogre::Vector2& delta) override;
+    bool mousePressed(const OIS::MouseButtonID& button) override;
+    bool mouseReleased(const OIS::MouseButtonID& button) override;
+
+    // --- window events ---
+    void windowFocusChange(Ogre::RenderWindow* window) override;
+
+    // --- view mode and tool ---
+    void setViewMode(ViewMode* newViewMode);
+    void setToolMode(ToolMode* newToolMode);
+
+    // --- picking; screen coordinates are normalised (-1 to 1, y up) ---
+    Ogre::Ray getPointerRay();
+    Ogre::Vector3 getPointerScreenPosition();
+    Ogre::Vector3 projectToScreen(const Ogre::Vector3& point);
+    // Picks the scene's manual objects through the graphics object.
+    void pick(const Ogre::Ray& ray, unsigned queryMask, Ogre::MovableObject*& hitObject,
+              float& hitDistance);
+
+    // --- the voxel list ---
+    void addVoxel(int x, int y, int z, const Ogre::ColourValue& colour, uint32_t queryFlags);
+    void removeVoxel(int index);
+    void removeVoxels(const std::vector<int>& indices);
+    int findVoxel(Ogre::MovableObject* object);
+    std::vector<Voxel*> getVoxels() { return voxels; }
+    void addVoxelAtPointer();
+    void removeHiddenVoxels();
+    // Casts rayCount random sight lines at the model as removeHiddenVoxels does and answers, per
+    // voxel index, whether one of them hit that voxel first. bruteForce tests every box for
+    // every ray; otherwise a grid index gives the same answers much faster.
+    std::vector<bool> findSeenVoxels(int rayCount, bool bruteForce);
+    // Puts the camera at its start view: (0, 15, 70) looking at (0, 15, 0).
+    void resetCamera();
+
+    // --- skeleton display and binding ---
+    void rebindSkeleton();
+    void createSkeletonObjects();
+    void destroySkeletonObjects();
+
+    // --- poses and animations ---
+    void captureRestPose();
+    void applyPose(const std::vector<Ogre::Vector3>& pose);
+    void resetToRestPose();
+    void setSkeletonSimulating(bool on);
+    Animation* getAnimation(int index);
+    void appendBaseAnimationCopy();
+
+    // --- files ---
+    // Chooses the file names from the command-line words and logs them.
+    void chooseFileNames(const Ogre::StringVector& arguments);
+    void saveModel(const std::string& modelFile, const std::string& animationFile);
+    void loadModel(const std::string& modelFile, const std::string& animationFile);
+    // Tells the user that a file could not be written (log, standard error and the bar menu).
+    void reportSaveFailure(const std::string& fileName);
+
+    Graphics* getGraphics();
+    // Whether a key is held now (false without a keyboard).
+    bool isKeyDown(int keyCode);
+
+    Ogre::Vector3 cameraVelocity = Ogre::Vector3::ZERO;
+    bool mouseButtonDown = false;
+    ViewMode* viewMode = nullptr;  // owned
+    ToolMode* toolMode = nullptr;  // owned
+    std::vector<Voxel*> voxels;    // voxels owned
+    Skeleton* skeleton = nullptr;  // owned
+    bool skeletonSimulating = false;
+    std::vector<Ogre::ManualObject*> skeletonObjects;
+    Animation baseAnimation;
+    std::vector<Animation> animations;
+    std::string modelFileName = "new.xml";
+    std::string animationFileName;
+    Ogre::Quaternion modelOrientation = Ogre::Quaternion::IDENTITY;
+    MenuSystem* menuSystem = nullptr; // owned
+    // Engine tests without fonts or menu materials switch this off before prepare.
+    bool createMenus = true;
+
+private:
+    void setUpScene();
+    void createLight();
+    void createGrid();
+    // Destroys a voxel after telling the tool and the skeleton that it is gone.
+    void destroyVoxel(Voxel* voxel);
+    // Deletes the tool, the view mode and the menu system, in that order.
+    void releaseViewToolAndMenus();
+
+    bool windowListenerAdded = false;
+};

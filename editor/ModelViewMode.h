@@ -1,0 +1,18 @@
+#pragma once
+
+#include "editor/ViewMode.h"
+
+#include <OgreColourValue.h>
+
+// The view of model editing; holds the colour the paint tool paints with.
+class ModelViewMode : public ViewMode
+{
+public:
+    ModelViewMode() { name = "ModelView"; }
+
+    void activate() override;
+    // Stores the colour and moves the colour picker's sliders to it.
+    void setColour(const Ogre::ColourValue& newColour);
+
+    Ogre::ColourValue colour = Ogre::ColourValue(1, 1, 1, 1);
+};

@@ -1,0 +1,50 @@
+#include "editor/SculptToolMode.h"
+
+#include "editor/EditorMode.h"
+#include "editor/QueryFlags.h"
+
+#include <OgreManualObject.h>
+
+void SculptToolMode::mousePressed(const OIS::MouseButtonID* button)
+{
+    if (*button == OIS::MB_Left)
+    {
+        adding = true;
+    }
+    else if (*button == OIS::MB_Right)
+    {
+        adding = false;
+        Ogre::MovableObject* hitObject = nullptr;
+        float hitDistance = -1.0f;
+        editor->pick(editor->getPointerRay(), QUERY_VOXEL, hitObject, hitDistance);
+        if (!hitObject)
+        {
+            return;
+        }
+        int index = editor->findVoxel(hitObject);
+        if (index != -1)
+        {
+            editor->removeVoxel(index);
+        }
+    }
+}
+
+void SculptToolMode::mouseHeld(const OIS::MouseButtonID*)
+{
+    if (adding)
+    {
+        editor->addVoxelAtPointer();
+    }
+}
+
+void SculptToolMode::mouseReleased(const OIS::MouseButtonID*)
+{
+    // The layer laid during this drag becomes pickable, so the next drag builds on top of it.
+    for (Voxel* voxel : editor->voxels)
+    {
+        if (voxel->box)
+        {
+            voxel->box->setQueryFlags(QUERY_VOXEL);
+        }
+    }
+}

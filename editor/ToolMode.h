@@ -1,0 +1,27 @@
+#pragma once
+
+#include <OIS/OISMouse.h>
+
+class EditorMode;
+class Voxel;
+
+// Receives the mouse presses that no menu took. Buttons are OIS numbers: 0 left, 1 right, 2 middle.
+class ToolMode
+{
+public:
+    virtual ~ToolMode() = default;
+    // Called when a press reached the tool.
+    virtual void mousePressed(const OIS::MouseButtonID* button) { (void)button; }
+    // Called once per fixed step while a press that reached the tool is held; always button 0.
+    virtual void mouseHeld(const OIS::MouseButtonID* button) { (void)button; }
+    // Called on every release, also of a press a menu took.
+    virtual void mouseReleased(const OIS::MouseButtonID* button) { (void)button; }
+    // Left Control with C.
+    virtual void copy() {}
+    // Left Control with V.
+    virtual void paste() {}
+    // Called before the editor destroys a voxel, so that a tool holding it can let go.
+    virtual void voxelRemoved(Voxel*) {}
+
+    EditorMode* editor = nullptr; // back pointer
+};

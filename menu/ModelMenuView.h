@@ -1,0 +1,67 @@
+#pragma once
+
+#include "menu/MenuView.h"
+
+#include <OgreColourValue.h>
+
+class EditorMode;
+class MenuPanel;
+class ModelViewMode;
+
+// The side menu of model editing: the three tool buttons, the colour picker that edits the model
+// view mode's painting colour, and "Re-bind skeleton". The tool buttons and the picker's frame
+// form one group of radio buttons; the chosen one keeps the selected look.
+class ModelMenuView : public MenuView
+{
+public:
+    // Red, green and blue sliders with a swatch of the mixed colour, on a frame behind them.
+    struct ColorPicker
+    {
+        ColorPicker() = default;
+        virtual ~ColorPicker();
+        ColorPicker(const ColorPicker&) = delete;
+        ColorPicker& operator=(const ColorPicker&) = delete;
+
+        // Red, green, blue; each `value` is that colour component (0 to 1).
+        MenuPanelManager::SliderPartial sliders[3];
+        MenuPanel* swatch = nullptr; // owned
+        MenuPanel* frame = nullptr;  // owned
+        // The view mode whose colour the picker edits; registered by that mode when it starts.
+        ModelViewMode* colourTarget = nullptr;
+    };
+
+    ModelMenuView() = default;
+    ~ModelMenuView() override;
+
+    void build(ApplicationMode* owner, MenuSystem* menuSystem,
+               const Ogre::Vector3& areaSize) override;
+    // Stacks the controls downwards from `position`.
+    void setPosition(const Ogre::Vector3& position) override;
+    void onClicked(MenuPanel* panel) override;
+    // Dragging a knob recolours on every fixed step.
+    void onHeld(MenuPanel* panel) override;
+
+    // Moves the knobs to the colour's red, green and blue and tints the swatch.
+    void showColour(const Ogre::ColourValue& colour);
+    // Places the sliders and the swatch inside the frame from the slider values.
+    void layoutPicker();
+    // Tints the swatch with the slider values.
+    void updateSwatch();
+    // Hands the slider values to the colour target as its painting colour.
+    void applyColour();
+    // Gives `panel` the selected look and takes it from the other members of the tool group.
+    void highlightTool(MenuPanel* panel);
+
+    MenuPanel* editVoxelsButton = nullptr;   // owned
+    MenuPanel* selectVoxelsButton = nullptr; // owned
+    MenuPanel* pickColorButton = nullptr;    // owned
+    MenuPanel* rebindButton = nullptr;       // owned
+    ColorPicker colorPicker;
+
+private:
+    EditorMode* editor();
+    void buildFrame();
+    void buildSlider(int index, const char* colourName, const char* textureName);
+    // Slider i follows the pointer, then the picker and the colour target follow the slider.
+    void dragSlider(int index);
+};

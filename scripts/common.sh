@@ -1,0 +1,47 @@
+# Shared by scripts/run and scripts/test: the Debian packages, their installation and the build.
+
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build="${BRAMBLEWICK_BUILD_DIR:-$repo/build}"
+jobs=${BRAMBLEWICK_JOBS:-2}
+
+packages=(
+    libogre-1.12-dev libois-dev libtinyxml-dev libgtest-dev cmake g++ make pkg-config
+    xvfb xauth libgl1-mesa-dri libglx-mesa0 libgl1 xdotool x11-utils imagemagick
+    fonts-liberation xclip libx11-dev libbenchmark-dev clang python3 libfreetype-dev
+)
+
+# Installs the packages that are missing, and only those.
+install_missing_packages() {
+    local missing=() package
+    for package in "${packages[@]}"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+            missing+=("$package")
+        fi
+    done
+    if [ ${#missing[@]} -eq 0 ]; then
+        return 0
+    fi
+    echo "Installing missing packages: ${missing[*]}"
+    local sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+        sudo=(sudo)
+    fi
+    "${sudo[@]}" apt-get update
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends \
+        "${missing[@]}"
+}
+
+# Configures build/ once and builds the given targets (all when none are given).
+build_targets() {
+    if [ ! -f "$build/CMakeCache.txt" ]; then
+        cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    fi
+    if [ $# -eq 0 ]; then
+        cmake --build "$build" -j"$jobs"
+    else
+        local target
+        for target in "$@"; do
+            cmake --build "$build" -j"$jobs" --target "$target"
+        done
+    fi
+}

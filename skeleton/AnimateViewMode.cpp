@@ -1,0 +1,187 @@
+#include "skeleton/AnimateViewMode.h"
+
+#include "app/Log.h"
+#include "editor/EditorMode.h"
+#include "menu/AnimMenuView.h"
+#include "menu/MenuSystem.h"
+#include "skeleton/Animation.h"
+
+#include <OIS/OISKeyboard.h>
+
+#include <exception>
+#include <string>
+
+AnimateViewMode::~AnimateViewMode()
+{
+    detachFromMenu();
+    if (!editor)
+        return;
+    if (std::vector<Ogre::Vector3>* restPose = editor->baseAnimation.findFrame(0.0f))
+        showPose(std::vector<Ogre::Vector3>(*restPose));
+}
+
+void AnimateViewMode::activate()
+{
+    attachToMenu();
+    if (editor->animations.empty())
+        editor->appendBaseAnimationCopy();
+    currentTime = 0.0f;
+    currentAnimation = 0;
+    showCurrentPose();
+    refreshMenu(true);
+}
+
+bool AnimateViewMode::keyPressed(const KeyEvent& event)
+{
+    if (editor->isKeyDown(OIS::KC_LCONTROL))
+    {
+        if (event.key == OIS::KC_DOWN)
+        {
+            editor->appendBaseAnimationCopy();
+            selectAnimation(int(editor->animations.size()) - 1);
+        }
+        return true;
+    }
+
+    switch (event.key)
+    {
+    case OIS::KC_UP:
+        selectAnimation(currentAnimation - 1);
+        break;
+    case OIS::KC_DOWN:
+        selectAnimation(currentAnimation + 1);
+        break;
+    case OIS::KC_LEFT:
+    case OIS::KC_RIGHT:
+        if (Animation* animation = editor->getAnimation(currentAnimation))
+        {
+            float t = animation->adjacentKeyTime(event.key == OIS::KC_LEFT, currentTime);
+            if (t >= 0.0f)
+                setTime(t);
+        }
+        break;
+    case OIS::KC_DELETE:
+        resetFrameToRestPose();
+        break;
+    default:
+        break;
+    }
+    return true;
+}
+
+void AnimateViewMode::setTime(float t)
+{
+    currentTime = t;
+    refreshMenu(false);
+    showCurrentPose();
+}
+
+void AnimateViewMode::showCurrentPose()
+{
+    Animation* animation = editor->getAnimation(currentAnimation);
+    if (!animation)
+        return;
+    try
+    {
+        std::vector<Ogre::Vector3> pose;
+        animation->samplePose(currentTime, pose);
+        editor->applyPose(pose);
+    }
+    catch (const std::exception& error)
+    {
+        writeLog(std::string("ERROR, ") + error.what());
+    }
+}
+
+void AnimateViewMode::selectAnimation(int index)
+{
+    if (index < 0 || size_t(index) >= editor->animations.size())
+        return;
+    currentAnimation = index;
+    currentTime = 0.0f;
+    showCurrentPose();
+    refreshMenu(true);
+}
+
+void AnimateViewMode::resetFrameToRestPose()
+{
+    Animation* animation = editor->getAnimation(currentAnimation);
+    if (!animation)
+        return;
+    std::vector<Ogre::Vector3>* frame = animation->findFrame(currentTime);
+    std::vector<Ogre::Vector3>* restPose = editor->baseAnimation.findFrame(0.0f);
+    if (!frame || !restPose)
+        return;
+    *frame = *restPose;
+    showPose(std::vector<Ogre::Vector3>(*frame));
+}
+
+void AnimateViewMode::advancePlayback(float dt)
+{
+    Animation* animation = editor->getAnimation(currentAnimation);
+    if (!animation)
+        return;
+    float t = currentTime + animation->speedMin * dt;
+    if (t > animation->end)
+    {
+        t -= animation->end;
+        if (t > animation->end)
+            t = animation->end;
+    }
+    setTime(t);
+}
+
+void AnimateViewMode::showPose(const std::vector<Ogre::Vector3>& pose)
+{
+    try
+    {
+        editor->applyPose(pose);
+    }
+    catch (const std::exception& error)
+    {
+        writeLog(std::string("ERROR, ") + error.what());
+    }
+}
+
+namespace
+{
+AnimMenuView* animMenuOf(EditorMode* editor)
+{
+    if (!editor || !editor->menuSystem)
+        return nullptr;
+    return editor->menuSystem->animMenuView;
+}
+} // namespace
+
+void AnimateViewMode::attachToMenu()
+{
+    AnimMenuView* menu = animMenuOf(editor);
+    if (!menu)
+        return;
+    menu->animateViewMode = this;
+    editor->menuSystem->requestView(menu);
+}
+
+void AnimateViewMode::refreshMenu(bool withAnimation)
+{
+    AnimMenuView* menu = animMenuOf(editor);
+    if (!menu)
+        return;
+    // The time slider spans the times 0 to 2.
+    menu->timeSlider.partial.value = currentTime * 0.5f;
+    menu->timeSlider.layout();
+    menu->showTime();
+    if (withAnimation)
+        menu->showAnimation();
+}
+
+void AnimateViewMode::detachFromMenu()
+{
+    AnimMenuView* menu = animMenuOf(editor);
+    if (!menu)
+        return;
+    // A newer animate view may already have registered itself; leave that one in place.
+    if (menu->animateViewMode == this)
+        menu->animateViewMode = nullptr;
+    menu->stopPlaying();
+}

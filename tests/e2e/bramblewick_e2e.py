@@ -1,0 +1,288 @@
+"""Real-window test harness for the Bramblewick editor.
+
+Starts a private Xvfb, runs the editor from a private copy of the run folder (so tests can run
+side by side and never share an Ogre.log), and drives it with xdotool the way a user would.
+
+    from bramblewick_e2e import Editor
+    with Editor(build_dir) as editor:
+        editor.start()                      # waits for "first frame rendered ok"
+        editor.key("a")
+        editor.click(300, 200)
+        editor.screenshot("start.png")      # saved under build/screenshots/
+        editor.close()                      # WM_DELETE_WINDOW, as a window manager sends it
+        assert editor.wait_exit() == 0
+
+Every coordinate is in window pixels. Failures raise HarnessError with the tail of the log.
+"""
+import os
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+
+
+class HarnessError(AssertionError):
+    pass
+
+
+def _run(args, env, check=True, timeout=20):
+    result = subprocess.run(args, env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                            text=True, timeout=timeout)
+    if check and result.returncode != 0:
+        raise HarnessError(f"{' '.join(args)} failed: {result.stderr.strip()}")
+    return result.stdout.strip()
+
+
+class Xvfb:
+    """A private X server on a free display number."""
+
+    def __init__(self, width=1920, height=1080):
+        read_end, write_end = os.pipe()
+        self.process = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x24",
+             "-nolisten", "tcp", "-noreset"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        number = b""
+        deadline = time.time() + 15
+        while not number.endswith(b"\n") and time.time() < deadline:
+            chunk = os.read(read_end, 16)
+            if not chunk:
+                break
+            number += chunk
+        os.close(read_end)
+        if not number.strip():
+            self.stop()
+            raise HarnessError("Xvfb did not start")
+        self.display = ":" + number.decode().strip()
+
+    def env(self, extra=None):
+        env = dict(os.environ)
+        env["DISPLAY"] = self.display
+        env.pop("WAYLAND_DISPLAY", None)
+        if extra:
+            env.update(extra)
+        return env
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+
+
+class Editor:
+    """One editor process in its own Xvfb and run folder."""
+
+    def __init__(self, build_dir, width=1920, height=1080, name="e2e"):
+        self.build_dir = os.path.abspath(build_dir)
+        self.binary = os.path.join(self.build_dir, "bramblewick-editor")
+        self.screenshots = os.path.join(self.build_dir, "screenshots")
+        os.makedirs(self.screenshots, exist_ok=True)
+        self.work = tempfile.mkdtemp(prefix=f"bramblewick-{name}-")
+        self.run_dir = os.path.join(self.work, "run")
+        shutil.copytree(os.path.join(self.build_dir, "run"), self.run_dir,
+                        ignore=shutil.ignore_patterns("*.log", "*.xml"))
+        self.data_home = os.path.join(self.work, "data")
+        self.xvfb = Xvfb(width, height)
+        self.process = None
+        self.window = None
+        self.stdout_path = os.path.join(self.work, "stdout.txt")
+        self.stderr_path = os.path.join(self.work, "stderr.txt")
+        self.exit_status = None
+
+    # --- life ---------------------------------------------------------------------------
+    def __enter__(self):
+        return self
+
+    def __exit__(self, kind, value, trace):
+        self.stop()
+        if kind is None:
+            shutil.rmtree(self.work, ignore_errors=True)
+        else:
+            print(f"kept the work folder {self.work}")
+        return False
+
+    def env(self, extra=None):
+        env = self.xvfb.env({"XDG_DATA_HOME": self.data_home})
+        if extra:
+            env.update(extra)
+        return env
+
+    def start(self, args=(), env=None, wait_for="first frame rendered ok", timeout=60):
+        """Starts the editor with `args` followed by "skip_config"; waits for a log line."""
+        arguments = [os.path.abspath(a) if a.lower().endswith(".xml") else a for a in args]
+        self.process = subprocess.Popen(
+            [self.binary] + arguments + ["skip_config"], cwd=self.run_dir, env=self.env(env),
+            stdout=open(self.stdout_path, "w"), stderr=open(self.stderr_path, "w"))
+        if wait_for:
+            self.wait_for_log(wait_for, timeout)
+            self.window = self.find_window("BRAMBLEWICK")
+            self.focus()
+        return self
+
+    def stop(self):
+        if self.process and self.process.poll() is None:
+            self.process.send_signal(signal.SIGTERM)
+            try:
+                self.process.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+        self.xvfb.stop()
+
+    def wait_exit(self, timeout=30):
+        """Waits for the editor to end; answers its exit status."""
+        try:
+            self.exit_status = self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise HarnessError(f"editor still running after {timeout} s\n{self.log_tail()}")
+        return self.exit_status
+
+    def running(self):
+        return self.process is not None and self.process.poll() is None
+
+    # --- log ----------------------------------------------------------------------------
+    @property
+    def log_path(self):
+        return os.path.join(self.run_dir, "Ogre.log")
+
+    def log(self):
+        try:
+            with open(self.log_path, encoding="latin-1") as file:
+                return file.read()
+        except FileNotFoundError:
+            return ""
+
+    def log_lines(self):
+        """The log's lines without their time stamps."""
+        lines = []
+        for line in self.log().splitlines():
+            # "hh:mm:ss: text"
+            lines.append(line[10:] if len(line) > 10 and line[2] == ":" and line[5] == ":"
+                         else line)
+        return lines
+
+    def log_tail(self, count=30):
+        return "\n".join(self.log_lines()[-count:])
+
+    def stderr(self):
+        with open(self.stderr_path, encoding="latin-1") as file:
+            return file.read()
+
+    def wait_for_log(self, text, timeout=30, count=1):
+        """Waits until `count` log lines contain `text`; answers those lines."""
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            found = [line for line in self.log_lines() if text in line]
+            if len(found) >= count:
+                return found
+            if self.process and self.process.poll() is not None:
+                raise HarnessError(f"editor ended ({self.process.returncode}) before "
+                                   f"'{text}'\n{self.log_tail()}\n{self.stderr()}")
+            time.sleep(0.05)
+        raise HarnessError(f"no log line '{text}' after {timeout} s\n{self.log_tail()}")
+
+    def wait_frames(self, frames=3):
+        """Gives the editor time for a few frames (input is read once per frame)."""
+        time.sleep(0.1 * frames)
+
+    # --- windows ------------------------------------------------------------------------
+    def xdotool(self, *args, check=True):
+        return _run(["xdotool"] + [str(a) for a in args], self.env(), check=check)
+
+    def find_window(self, name, timeout=20):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            found = self.xdotool("search", "--name", name, check=False)
+            if found:
+                return int(found.splitlines()[0])
+            time.sleep(0.1)
+        raise HarnessError(f"no window named '{name}'\n{self.log_tail()}")
+
+    def window_name(self, window=None):
+        return self.xdotool("getwindowname", window or self.window)
+
+    def focus(self, window=None):
+        self.xdotool("windowfocus", "--sync", window or self.window)
+
+    def screenshot(self, file_name, window=None):
+        """Writes the window's picture to build/screenshots/`file_name`; answers the path."""
+        path = os.path.join(self.screenshots, file_name)
+        _run(["import", "-window", str(window or self.window), path], self.env())
+        return path
+
+    def close(self, window=None):
+        """Sends WM_DELETE_WINDOW as a window manager's close button does."""
+        tool = os.path.join(self.build_dir, "tests", "e2e", "send_close")
+        _run([tool, str(window or self.window)], self.env())
+
+    # --- keyboard and pointer -------------------------------------------------------------
+    def key(self, *names):
+        """Presses and releases keys, for example key("a"), key("ctrl+s")."""
+        self.xdotool("key", "--delay", "30", *names)
+
+    def key_down(self, name):
+        self.xdotool("keydown", name)
+
+    def key_up(self, name):
+        self.xdotool("keyup", name)
+
+    def move(self, x, y):
+        self.xdotool("mousemove", "--window", self.window, x, y)
+
+    def move_by(self, dx, dy):
+        self.xdotool("mousemove_relative", "--", dx, dy)
+
+    def click(self, x, y, button=1):
+        self.move(x, y)
+        self.wait_frames(1)
+        self.xdotool("click", button)
+
+    def press(self, button=1):
+        self.xdotool("mousedown", button)
+
+    def release(self, button=1):
+        self.xdotool("mouseup", button)
+
+    def drag(self, x1, y1, x2, y2, button=1, steps=10):
+        self.move(x1, y1)
+        self.wait_frames(1)
+        self.press(button)
+        self.wait_frames(1)
+        for i in range(1, steps + 1):
+            self.move(round(x1 + (x2 - x1) * i / steps), round(y1 + (y2 - y1) * i / steps))
+            time.sleep(0.03)
+        self.wait_frames(1)
+        self.release(button)
+
+
+def screenshot_main(argv):
+    """bramblewick_e2e.py screenshot BUILD_DIR FILE [model.xml [animations.xml]]
+
+    Runs the editor in a private Xvfb, waits for the first frame and for the menus to settle,
+    writes a picture of the window to FILE and closes the editor."""
+    import sys
+    if len(argv) < 3:
+        sys.exit("usage: bramblewick_e2e.py screenshot BUILD_DIR FILE [model.xml [animations.xml]]")
+    build_dir, target = argv[1], os.path.abspath(argv[2])
+    with Editor(build_dir, name="screenshot") as editor:
+        editor.start(argv[3:5])
+        time.sleep(2.0)
+        path = editor.screenshot("screenshot.png")
+        shutil.copyfile(path, target)
+        editor.close()
+        status = editor.wait_exit()
+    print(f"wrote {target}")
+    return status
+
+
+if __name__ == "__main__":
+    import sys
+    if len(sys.argv) >= 2 and sys.argv[1] == "screenshot":
+        sys.exit(screenshot_main(sys.argv[1:]))
+    sys.exit(__doc__)

@@ -1,0 +1,293 @@
+#include "menu/MenuPanelManager.h"
+#include "menu/MenuPanel.h"
+#include "tests/menu/MenuTestEngine.h"
+
+#include <OgreOverlayContainer.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace
+{
+
+// A view that owns its panels and writes down what the manager tells it.
+class RecordingView : public MenuPanelManager
+{
+public:
+    ~RecordingView() override
+    {
+        for (MenuPanel* panel : panels)
+        {
+            delete panel;
+        }
+    }
+
+    bool isActive() override { return active; }
+    void onFocusChanged(const std::string& command) override { focusChanges.push_back(command); }
+    void onClicked(MenuPanel* panel) override { clicks.push_back(panel); }
+    void onHeld(MenuPanel* panel) override { holds.push_back(panel); }
+
+    // A button at (x, y) of the given size, already in place.
+    MenuPanel* buttonAt(float x, float y, float width, float height)
+    {
+        MenuPanel* panel = addButton(1);
+        panel->targetPosition = Ogre::Vector3(x, y, 0);
+        panel->targetSize = Ogre::Vector2(width, height);
+        panel->snapToTarget();
+        return panel;
+    }
+
+    bool active = true;
+    std::vector<std::string> focusChanges;
+    std::vector<MenuPanel*> clicks;
+    std::vector<MenuPanel*> holds;
+};
+
+const Ogre::Vector3 at(float x, float y) { return Ogre::Vector3(x, y, 0); }
+
+} // namespace
+
+TEST(MenuPanelManager, FactoriesBuildTheStandardControls)
+{
+    MenuTestEngine test;
+    test.setWindowSize(1280, 720);
+    RecordingView view;
+    view.init(&test.mode, Ogre::Vector3(210, 600, 0));
+
+    MenuPanel* button = view.addButton(1);
+    EXPECT_FLOAT_EQ(button->targetSize.x, 210);
+    EXPECT_NEAR(button->targetSize.y, 56 * 720 / 1080.0f, 1e-4);
+    // 33.28 units at 720 lines are 22.19 pixels, stored as 22.
+    EXPECT_FLOAT_EQ(button->textElement->getCharHeight(), 22);
+    EXPECT_EQ(button->textElement->getFontName(), "Latin1BasicFontOutline050");
+    EXPECT_NEAR(button->textElement->getLeft(), 32 * 1280 / 1920.0f, 1e-4);
+    // Centred in the button's own height, plus the family's -1 pixel shift.
+    EXPECT_NEAR(button->textElement->getTop(), (button->targetSize.y - 22) * 0.5f - 1.0f, 1e-4);
+    EXPECT_FLOAT_EQ(button->smoothing, 0.06f);
+    EXPECT_FLOAT_EQ(button->topLeft->damping, 0.85f);
+    EXPECT_FLOAT_EQ(button->bottomRight->damping, 0.85f);
+    EXPECT_TRUE(button->state->interactive);
+    EXPECT_TRUE(button->hasArrived());
+
+    MenuPanel* small = view.addSmallButton(-1, 2);
+    EXPECT_NEAR(small->targetSize.y, 57.6f * 720 / 1080.0f, 1e-4);
+    EXPECT_EQ(small->textElement->getFontName(), "Latin1BasicFontOutline100");
+
+    MenuPanel* box = view.addTextBox(80, 1);
+    EXPECT_FLOAT_EQ(box->targetSize.y, 80); // pixels, not scaled
+    EXPECT_FALSE(box->state->interactive);
+    EXPECT_NEAR(box->textElement->getTop(), 11.2f * 720 / 1080.0f - 1.0f, 1e-4);
+
+    MenuPanel* knob = view.addSliderKnob(1);
+    EXPECT_NEAR(knob->targetSize.x, 16, 1e-4);
+    EXPECT_NEAR(knob->targetSize.y, 19.2f, 1e-4);
+    EXPECT_EQ(knob->container->getMaterialName(), "MenuSystemControlSlider");
+    EXPECT_EQ(knob->state->normalMaterial, "MenuSystemControlSlider");
+    EXPECT_TRUE(knob->state->interactive);
+
+    // Every factory panel goes on the menu overlay and into the list, in order.
+    ASSERT_EQ(view.panels.size(), 4u);
+    EXPECT_EQ(view.panels[3], knob);
+    EXPECT_EQ(test.engine.graphics.overlays[1]->getChild(button->container->getName()),
+              button->container);
+}
+
+TEST(MenuPanelManager, HitTestPrefersTheLastPanelAndSkipsOthers)
+{
+    MenuTestEngine test;
+    RecordingView view;
+    view.init(&test.mode, Ogre::Vector3(300, 900, 0));
+    MenuPanel* track = view.buttonAt(0, 0, 200, 30);
+    MenuPanel* knob = view.buttonAt(90, 0, 20, 30);
+
+    EXPECT_EQ(view.panelAt(at(100, 15)), knob);
+    EXPECT_EQ(view.panelAt(at(50, 15)), track);
+    // Edges belong to the panel.
+    EXPECT_EQ(view.panelAt(at(0, 0)), track);
+    EXPECT_EQ(view.panelAt(at(200, 30)), track);
+    EXPECT_EQ(view.panelAt(at(200.01f, 30)), nullptr);
+    EXPECT_EQ(view.panelAt(at(50, -0.01f)), nullptr);
+
+    // A text box never takes the pointer, nor does a hidden panel.
+    MenuPanel* box = view.addTextBox(100, 1);
+    EXPECT_EQ(view.panelAt(at(50, 15)), track);
+    knob->container->hide();
+    EXPECT_EQ(view.panelAt(at(100, 15)), track);
+    view.setAllVisible(true);
+    EXPECT_EQ(view.panelAt(at(100, 15)), knob);
+    box->state->interactive = true;
+    EXPECT_EQ(view.panelAt(at(100, 15)), box);
+}
+
+TEST(MenuPanelManager, FocusPressAndClickFollowTheTable)
+{
+    MenuTestEngine test;
+    RecordingView view;
+    view.init(&test.mode, Ogre::Vector3(300, 900, 0));
+    MenuPanel* a = view.buttonAt(0, 0, 300, 56);
+    MenuPanel* b = view.buttonAt(0, 100, 300, 56);
+    a->command = "first";
+
+    // Pointer enters a: focus look and the command.
+    test.setPointer(10, 10);
+    view.update(Application::fixedStep);
+    EXPECT_EQ(view.focus, a);
+    EXPECT_TRUE(a->state->focused);
+    EXPECT_EQ(a->container->getMaterialName(), "MenuSystemControlFocusBackground");
+    EXPECT_EQ(view.focusChanges, std::vector<std::string>({"first"}));
+
+    // Button down: selected look, the press is taken.
+    EXPECT_TRUE(view.mousePressed(OIS::MB_Left));
+    EXPECT_EQ(view.pressed, a);
+    EXPECT_EQ(a->container->getMaterialName(), "MenuSystemControlSelectedBackground");
+
+    // Moving onto b while held: a is held, the focus does not move.
+    test.setPointer(10, 120);
+    view.update(Application::fixedStep);
+    view.update(Application::fixedStep);
+    EXPECT_EQ(view.focus, a);
+    EXPECT_EQ(view.holds, std::vector<MenuPanel*>({a, a}));
+    EXPECT_FALSE(b->state->focused);
+
+    // Releasing elsewhere still clicks a; it keeps the focus look until the next update.
+    EXPECT_TRUE(view.mouseReleased(OIS::MB_Left));
+    EXPECT_EQ(view.clicks, std::vector<MenuPanel*>({a}));
+    EXPECT_FALSE(a->state->selected);
+    EXPECT_EQ(view.pressed, nullptr);
+    EXPECT_EQ(a->container->getMaterialName(), "MenuSystemControlFocusBackground");
+
+    // The next update moves the focus to b: a shows its normal look.
+    view.update(Application::fixedStep);
+    EXPECT_EQ(view.focus, b);
+    EXPECT_EQ(a->container->getMaterialName(), "MenuSystemControlBackground");
+    EXPECT_EQ(view.focusChanges.back(), "");
+
+    // A radio-button choice stays selected when the pointer leaves.
+    b->state->selected = true;
+    test.setPointer(10, 500);
+    view.update(Application::fixedStep);
+    EXPECT_EQ(view.focus, nullptr);
+    EXPECT_EQ(b->container->getMaterialName(), "MenuSystemControlSelectedBackground");
+    EXPECT_EQ(view.focusChanges.back(), "");
+
+    // A press on empty space is not taken and no click follows.
+    EXPECT_FALSE(view.mousePressed(OIS::MB_Left));
+    EXPECT_FALSE(view.mouseReleased(OIS::MB_Left));
+    EXPECT_EQ(view.clicks.size(), 1u);
+
+    // Pressed on a, released with the focus on b (moved by hand): no click.
+    view.setFocus(a);
+    view.mousePressed(OIS::MB_Right);
+    view.setFocus(b);
+    EXPECT_TRUE(view.mouseReleased(OIS::MB_Right));
+    EXPECT_EQ(view.clicks.size(), 1u);
+    EXPECT_EQ(view.pressed, nullptr);
+
+    // reset drops the focus (keeping `selected`) but not the pressed panel.
+    view.mousePressed(OIS::MB_Left);
+    view.reset();
+    EXPECT_EQ(view.focus, nullptr);
+    EXPECT_FALSE(b->state->focused);
+    EXPECT_TRUE(b->state->selected);
+    EXPECT_EQ(view.pressed, b);
+    EXPECT_EQ(view.focusChanges.back(), "");
+}
+
+TEST(MenuPanelManager, InactiveViewIgnoresThePointerButKeepsMoving)
+{
+    MenuTestEngine test;
+    RecordingView view;
+    view.init(&test.mode, Ogre::Vector3(300, 900, 0));
+    MenuPanel* a = view.buttonAt(0, 0, 300, 56);
+    view.active = false;
+    test.setPointer(10, 10);
+    a->targetPosition = Ogre::Vector3(0, 5, 0);
+    view.update(Application::fixedStep);
+    EXPECT_EQ(view.focus, nullptr);
+    EXPECT_EQ(a->container->getMaterialName(), "MenuSystemControlBackground");
+    EXPECT_TRUE(view.focusChanges.empty());
+    EXPECT_GT(a->topLeft->position.y, 0);
+
+    // Deactivated panels freeze; snapAll puts them at their targets regardless.
+    view.setAllActive(false);
+    view.snapAll();
+    EXPECT_TRUE(a->hasArrived());
+    EXPECT_FALSE(a->topLeft->simulated);
+}
+
+TEST(MenuSlider, ValueFromPointIsClampedToTheTrack)
+{
+    MenuTestEngine test;
+    MenuPanelManager::SliderPartial slider;
+    RecordingView view;
+    view.init(&test.mode, Ogre::Vector3(300, 900, 0));
+    slider.track = view.buttonAt(100, 50, 200, 30);
+    slider.knob = view.addSliderKnob(1);
+    view.panels.clear(); // the slider owns these two
+
+    slider.setValueFromPoint(at(50, 0));
+    EXPECT_FLOAT_EQ(slider.value, 0);
+    slider.setValueFromPoint(at(350, 0));
+    EXPECT_FLOAT_EQ(slider.value, 1);
+    slider.setValueFromPoint(at(300, 0));
+    EXPECT_FLOAT_EQ(slider.value, 1);
+    slider.setValueFromPoint(at(150, 999));
+    EXPECT_FLOAT_EQ(slider.value, 0.25f);
+    // Reading the value does not move the knob; placing it centres it on the value.
+    EXPECT_FLOAT_EQ(slider.knob->targetPosition.x, 0);
+    slider.placeKnob(at(100, 50));
+    EXPECT_FLOAT_EQ(slider.knob->targetPosition.x, 100 + 50 - 12);
+    EXPECT_FLOAT_EQ(slider.knob->targetPosition.y, 50);
+
+    // Upright: the same along y.
+    slider.horizontal = false;
+    slider.setValueFromPoint(at(0, 65));
+    EXPECT_FLOAT_EQ(slider.value, 0.5f);
+    slider.placeKnob(at(100, 50));
+    EXPECT_FLOAT_EQ(slider.knob->targetPosition.x, 100);
+    EXPECT_FLOAT_EQ(slider.knob->targetPosition.y, 50 + 15 - 14.4f);
+
+    // A track without length has one position.
+    slider.track->targetSize.y = 0;
+    slider.setValueFromPoint(at(0, 65));
+    EXPECT_FLOAT_EQ(slider.value, 0);
+}
+
+TEST(MenuSlider, LayoutPlacesTheTrackUnderOrBesideTheLabel)
+{
+    MenuTestEngine test;
+    test.setWindowSize(1280, 720);
+    RecordingView view;
+    view.init(&test.mode, Ogre::Vector3(210, 600, 0));
+    MenuPanelManager::Slider slider;
+    slider.label = view.addTextBox(80, 1);
+    slider.partial.track = view.addSmallButton(-1, 1);
+    slider.partial.knob = view.addSliderKnob(1);
+    view.panels.clear(); // the slider owns these three
+    slider.label->targetPosition = Ogre::Vector3(10, 100, 0);
+    slider.partial.track->targetSize.x = 190;
+
+    slider.setValue(0.5f);
+    const Ogre::Vector3& track = slider.partial.track->targetPosition;
+    EXPECT_FLOAT_EQ(track.x, 10 + (210 - 190) * 0.5f);
+    EXPECT_FLOAT_EQ(track.y, 100 + 32); // 48 units at 720 lines
+    EXPECT_FLOAT_EQ(slider.partial.knob->targetPosition.x, 20 + 95 - 8);
+    EXPECT_FLOAT_EQ(slider.partial.knob->targetPosition.y, 132);
+
+    slider.beside = true;
+    slider.labelGap = 60;
+    slider.layout();
+    EXPECT_FLOAT_EQ(track.x, 70);
+    EXPECT_FLOAT_EQ(track.y, 100 + (80 - 19.2f) * 0.5f);
+
+    // Without a label the track stays where it is.
+    MenuPanelManager::Slider bare;
+    bare.partial.track = view.buttonAt(5, 6, 100, 20);
+    bare.partial.knob = view.addSliderKnob(1);
+    view.panels.clear();
+    bare.setValue(1);
+    EXPECT_EQ(bare.partial.track->targetPosition, at(5, 6));
+    EXPECT_FLOAT_EQ(bare.partial.knob->targetPosition.x, 105 - 8);
+}

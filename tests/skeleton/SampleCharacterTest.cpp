@@ -1,0 +1,108 @@
+#include "editor/EditorMode.h"
+
+#include "editor/Voxel.h"
+#include "skeleton/Animation.h"
+#include "skeleton/Skeleton.h"
+#include "skeleton/VerletParticleSystem.h"
+#include "tests/editor/EditorTestFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+
+const fs::path EXAMPLES = fs::path(__FILE__).parent_path() / ".." / ".." / "examples";
+
+std::string readFile(const fs::path& name)
+{
+    std::ifstream stream(name, std::ios::binary);
+    std::stringstream text;
+    text << stream.rdbuf();
+    return text.str();
+}
+
+} // namespace
+
+// The sample that ./scripts/run opens must load, pose through every key and save back unchanged.
+TEST(SampleCharacter, LoadsPosesAndSavesBackUnchanged)
+{
+    const fs::path model = EXAMPLES / "bramblewick.xml";
+    const fs::path animation = EXAMPLES / "bramblewick_animations.xml";
+    ASSERT_TRUE(fs::exists(model)) << model;
+
+    EditorTestFixture session;
+    EditorMode* editor = session.editor;
+    editor->loadModel(model.string(), animation.string());
+
+    std::vector<Voxel*> voxels = editor->getVoxels();
+    EXPECT_GE(voxels.size(), 1000u);
+    EXPECT_LE(voxels.size(), 3000u);
+    Skeleton* skeleton = editor->skeleton;
+    EXPECT_GE(skeleton->entries.size(), 13u);
+    EXPECT_GE(skeleton->system->sticks.size(), 17u);
+    EXPECT_NE(skeleton->findEntry("lefthand"), nullptr);
+    EXPECT_NE(skeleton->findEntry("righthand"), nullptr);
+    // The creature faces the start camera: its body's forward axis is +Z.
+    BodyFrame frame = skeleton->computeBodyFrame();
+    EXPECT_GT(frame.baseForward.z, 0.99f);
+    EXPECT_GT(frame.topForward.z, 0.99f);
+
+    // Every voxel is bound, once.
+    std::set<Skeleton::Element*> bound;
+    size_t boundCount = 0;
+    for (const auto& [index, group] : skeleton->bindings)
+    {
+        EXPECT_LT(index, static_cast<int>(skeleton->system->sticks.size()));
+        bound.insert(group.elements.begin(), group.elements.end());
+        boundCount += group.elements.size();
+    }
+    EXPECT_EQ(bound.size(), voxels.size());
+    EXPECT_EQ(boundCount, voxels.size());
+
+    // At least three looping or one-shot animations, each with a comment and poses of the
+    // right length, that can all be shown.
+    ASSERT_GE(editor->animations.size(), 3u);
+    for (const Animation& a : editor->animations)
+    {
+        EXPECT_FALSE(a.comment.empty());
+        EXPECT_GE(a.frames.size(), 3u);
+        EXPECT_GT(a.end, 0.0f);
+        for (const auto& [time, pose] : a.frames)
+        {
+            ASSERT_EQ(pose.size(), skeleton->entries.size()) << a.comment << " at " << time;
+        }
+        std::vector<Ogre::Vector3> pose;
+        for (float t = 0.0f; t <= a.end; t += 0.1f)
+        {
+            a.samplePose(t, pose);
+            EXPECT_NO_THROW(editor->applyPose(pose));
+        }
+    }
+    // The rest pose puts every voxel back in its cell.
+    editor->applyPose(editor->baseAnimation.frames.at(0.0f));
+    for (Voxel* voxel : voxels)
+    {
+        const Voxel::Cell& cell = voxel->getGridPosition();
+        Ogre::Vector3 centre(cell.x + 0.5f, cell.y + 0.5f, cell.z + 0.5f);
+        ASSERT_LT(voxel->getPosition().distance(centre), 0.001f);
+    }
+
+    // Saving gives back the very same text: the files are in the editor's own layout and the
+    // bindings are the ones a save computes.
+    const fs::path folder =
+        fs::temp_directory_path() / ("bramblewick-sample-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    editor->saveModel((folder / "model.xml").string(), (folder / "animations.xml").string());
+    EXPECT_EQ(readFile(folder / "model.xml"), readFile(model));
+    EXPECT_EQ(readFile(folder / "animations.xml"), readFile(animation));
+    fs::remove_all(folder);
+}
