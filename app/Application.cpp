@@ -14,6 +14,9 @@
 #include <OIS/OISMouse.h>
 #include <Ogre.h>
 
+#include <cstdlib>
+#include <cstring>
+
 namespace
 {
 const char* const version = "0.14";
@@ -21,6 +24,44 @@ const char* const makersNotice = " - Bramblewick tools";
 
 // Extra log lines about mode changes; nothing in the program turns them on.
 bool verboseLogging = false;
+
+// Frame-rate lines for the frame-time benchmark, every two seconds of frames, only while
+// BRAMBLEWICK_TRACE_FPS=1: a normal run's log stays free of them.
+struct FrameRateTrace
+{
+    bool on = false;
+    float seconds = 0.0f;
+    int frames = 0;
+};
+
+void traceFrameRate(float timeSinceLastFrame, Ogre::RenderWindow* window)
+{
+    static FrameRateTrace trace = []
+    {
+        FrameRateTrace made;
+        const char* value = std::getenv("BRAMBLEWICK_TRACE_FPS");
+        made.on = value && std::strcmp(value, "1") == 0;
+        return made;
+    }();
+    if (!trace.on || !window)
+    {
+        return;
+    }
+    trace.seconds += timeSinceLastFrame;
+    ++trace.frames;
+    if (trace.seconds < 2.0f)
+    {
+        return;
+    }
+    const Ogre::RenderTarget::FrameStats& stats = window->getStatistics();
+    writeLog("frame rate: " + Ogre::StringConverter::toString(trace.frames / trace.seconds) +
+             " fps, " + Ogre::StringConverter::toString(trace.frames) + " frames in " +
+             Ogre::StringConverter::toString(trace.seconds) + " s, batches " +
+             Ogre::StringConverter::toString(stats.batchCount) + ", triangles " +
+             Ogre::StringConverter::toString(stats.triangleCount));
+    trace.seconds = 0.0f;
+    trace.frames = 0;
+}
 } // namespace
 
 Application::Application()
@@ -157,6 +198,7 @@ bool Application::frameRenderingQueued(const Ogre::FrameEvent& event)
     }
 
     runFixedSteps(event.timeSinceLastFrame);
+    traceFrameRate(event.timeSinceLastFrame, graphics ? graphics->renderWindow : nullptr);
     return state != Quitting;
 }
 

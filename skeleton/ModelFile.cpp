@@ -22,7 +22,6 @@
 #include <tinyxml.h>
 
 #include <cctype>
-#include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -121,6 +120,16 @@ int readInteger(const TiXmlElement* element, const char* name)
     return leadingInteger(element->Attribute(name));
 }
 
+// No model comes anywhere near this; larger values only come from damaged files, and they
+// overflow the binding geometry into NaN positions that the engine refuses.
+constexpr double largestReal = 1.0e6;
+
+// Thrown by readReal, and turned into a message that names the file by the loader.
+struct UnusableNumber
+{
+    std::string description;
+};
+
 // Read as "%lf" reads it; text that does not start with a number counts as absent.
 float readReal(const TiXmlElement* element, const char* name, float fallback)
 {
@@ -130,12 +139,28 @@ float readReal(const TiXmlElement* element, const char* name, float fallback)
     {
         return fallback;
     }
-    // Narrowing a double beyond the float range is undefined; make it the infinity it would be.
-    if (std::isfinite(value) && std::fabs(value) > FLT_MAX)
+    if (!(std::fabs(value) <= largestReal)) // also refuses NaN
     {
-        return value > 0.0 ? INFINITY : -INFINITY;
+        throw UnusableNumber{"\"" + std::string(name) + "\" of \"" + element->Value() +
+                             "\" at row " + std::to_string(element->Row()) + " is " + text +
+                             ", which is no usable number"};
     }
     return static_cast<float>(value);
+}
+
+// Runs a part of the load, naming the file in the message of a number it cannot use.
+template <typename Part>
+void readPart(const std::string& what, const std::string& fileName, Part part)
+{
+    try
+    {
+        part();
+    }
+    catch (const UnusableNumber& error)
+    {
+        throw TextException("couldn't read the " + what + " \"" + fileName +
+                            "\": " + error.description);
+    }
 }
 
 std::string readText(const TiXmlElement* element, const char* name)
@@ -439,103 +464,116 @@ void EditorMode::loadModel(const std::string& modelFile, const std::string& anim
         throw std::runtime_error("voxels not found");
     }
 
-    for (const TiXmlElement* element = voxelsElement->FirstChildElement("voxel"); element;
-         element = element->NextSiblingElement("voxel"))
-    {
-        const Ogre::ColourValue colour(readReal(element, "r", 1.0f), readReal(element, "g", 1.0f),
-                                       readReal(element, "b", 1.0f), readReal(element, "a", 1.0f));
-        addVoxel(readInteger(element, "x"), readInteger(element, "y"), readInteger(element, "z"),
-                 colour, 1);
-    }
-
-    const TiXmlElement* skeletonElement = model->FirstChildElement("skeleton");
-    if (skeletonElement && skeletonElement->FirstChildElement("particle"))
-    {
-        for (const TiXmlElement* element = skeletonElement->FirstChildElement("particle"); element;
-             element = element->NextSiblingElement("particle"))
+    readPart(
+        "model file", modelFile,
+        [&]
         {
-            const Ogre::Vector3 position(readReal(element, "x", 0.0f), readReal(element, "y", 0.0f),
-                                         readReal(element, "z", 0.0f));
-            skeleton->addEntry(position, readInteger(element, "id"), readText(element, "name"),
-                               readInteger(element, "bodyAreaHint"),
-                               readReal(element, "invMass", 1.0f));
-        }
-        // Ids need not be unique: a stick names the first particle with its id.
-        std::unordered_map<int, Verlet::Particle*> particlesById;
-        for (const Skeleton::ParticleEntry* entry : skeleton->entries)
-        {
-            particlesById.emplace(entry->id, entry->particle);
-        }
-        for (const TiXmlElement* element = skeletonElement->FirstChildElement("stick"); element;
-             element = element->NextSiblingElement("stick"))
-        {
-            const auto a = particlesById.find(readInteger(element, "a"));
-            const auto b = particlesById.find(readInteger(element, "b"));
-            if (a == particlesById.end() || b == particlesById.end())
-            {
-                continue;
-            }
-            skeleton->system->addStick(a->second, b->second,
-                                       a->second->position.distance(b->second->position));
-        }
-        createSkeletonObjects();
-    }
-
-    const TiXmlElement* bindingsElement = model->FirstChildElement("skeletonVoxelBindings");
-    if (bindingsElement)
-    {
-        for (const TiXmlElement* groupElement = bindingsElement->FirstChildElement("group");
-             groupElement; groupElement = groupElement->NextSiblingElement("group"))
-        {
-            Skeleton::BindingGroup group;
-            group.constraintIndex = readInteger(groupElement, "constraintIndex");
-            for (const TiXmlElement* element = groupElement->FirstChildElement("voxel"); element;
+            for (const TiXmlElement* element = voxelsElement->FirstChildElement("voxel"); element;
                  element = element->NextSiblingElement("voxel"))
             {
-                const int index = readInteger(element, "index");
-                if (index < 0 || static_cast<size_t>(index) >= voxels.size())
-                {
-                    throw std::out_of_range("invalid vector<T> subscript");
-                }
-                group.elements.push_back(voxels[index]);
+                const Ogre::ColourValue colour(
+                    readReal(element, "r", 1.0f), readReal(element, "g", 1.0f),
+                    readReal(element, "b", 1.0f), readReal(element, "a", 1.0f));
+                addVoxel(readInteger(element, "x"), readInteger(element, "y"),
+                         readInteger(element, "z"), colour, 1);
             }
-            skeleton->bindings[group.constraintIndex] = std::move(group);
-        }
-    }
 
-    if (!animationFile.empty())
-    {
-        TiXmlDocument animationDocument;
-        const TiXmlElement* animationsElement = nullptr;
-        if (loadDocument(animationDocument, animationFile, "animation file"))
-        {
-            animationsElement = animationDocument.FirstChildElement("animations");
-        }
-        const size_t particleCount = skeleton->system->particles.size();
-        int number = 0;
-        for (const TiXmlElement* element =
-                 animationsElement ? animationsElement->FirstChildElement("animation") : nullptr;
-             element; element = element->NextSiblingElement("animation"))
-        {
-            ++number;
-            Animation animation = readAnimation(element);
-            // A pose of another length cannot be shown; say so now rather than when the user
-            // first steps onto it.
-            for (const auto& [time, positions] : animation.frames)
+            const TiXmlElement* skeletonElement = model->FirstChildElement("skeleton");
+            if (skeletonElement && skeletonElement->FirstChildElement("particle"))
             {
-                if (positions.size() != particleCount)
+                for (const TiXmlElement* element = skeletonElement->FirstChildElement("particle");
+                     element; element = element->NextSiblingElement("particle"))
                 {
-                    throw TextException(
-                        "couldn't read the animation file " + quoted(animationFile) +
-                        ": animation " + integerText(number) + " has a key frame at time " +
-                        realText(time) + " with " + integerText(int(positions.size())) +
-                        " positions, but the model has " + integerText(int(particleCount)) +
-                        " particles");
+                    const Ogre::Vector3 position(readReal(element, "x", 0.0f),
+                                                 readReal(element, "y", 0.0f),
+                                                 readReal(element, "z", 0.0f));
+                    skeleton->addEntry(
+                        position, readInteger(element, "id"), readText(element, "name"),
+                        readInteger(element, "bodyAreaHint"), readReal(element, "invMass", 1.0f));
+                }
+                // Ids need not be unique: a stick names the first particle with its id.
+                std::unordered_map<int, Verlet::Particle*> particlesById;
+                for (const Skeleton::ParticleEntry* entry : skeleton->entries)
+                {
+                    particlesById.emplace(entry->id, entry->particle);
+                }
+                for (const TiXmlElement* element = skeletonElement->FirstChildElement("stick");
+                     element; element = element->NextSiblingElement("stick"))
+                {
+                    const auto a = particlesById.find(readInteger(element, "a"));
+                    const auto b = particlesById.find(readInteger(element, "b"));
+                    if (a == particlesById.end() || b == particlesById.end())
+                    {
+                        continue;
+                    }
+                    skeleton->system->addStick(a->second, b->second,
+                                               a->second->position.distance(b->second->position));
+                }
+                createSkeletonObjects();
+            }
+
+            const TiXmlElement* bindingsElement = model->FirstChildElement("skeletonVoxelBindings");
+            if (bindingsElement)
+            {
+                for (const TiXmlElement* groupElement = bindingsElement->FirstChildElement("group");
+                     groupElement; groupElement = groupElement->NextSiblingElement("group"))
+                {
+                    Skeleton::BindingGroup group;
+                    group.constraintIndex = readInteger(groupElement, "constraintIndex");
+                    for (const TiXmlElement* element = groupElement->FirstChildElement("voxel");
+                         element; element = element->NextSiblingElement("voxel"))
+                    {
+                        const int index = readInteger(element, "index");
+                        if (index < 0 || static_cast<size_t>(index) >= voxels.size())
+                        {
+                            throw std::out_of_range("invalid vector<T> subscript");
+                        }
+                        group.elements.push_back(voxels[index]);
+                    }
+                    skeleton->bindings[group.constraintIndex] = std::move(group);
                 }
             }
-            animations.push_back(std::move(animation));
-        }
-    }
+        });
+
+    readPart("animation file", animationFile,
+             [&]
+             {
+                 if (!animationFile.empty())
+                 {
+                     TiXmlDocument animationDocument;
+                     const TiXmlElement* animationsElement = nullptr;
+                     if (loadDocument(animationDocument, animationFile, "animation file"))
+                     {
+                         animationsElement = animationDocument.FirstChildElement("animations");
+                     }
+                     const size_t particleCount = skeleton->system->particles.size();
+                     int number = 0;
+                     for (const TiXmlElement* element =
+                              animationsElement ? animationsElement->FirstChildElement("animation")
+                                                : nullptr;
+                          element; element = element->NextSiblingElement("animation"))
+                     {
+                         ++number;
+                         Animation animation = readAnimation(element);
+                         // A pose of another length cannot be shown; say so now rather than when
+                         // the user first steps onto it.
+                         for (const auto& [time, positions] : animation.frames)
+                         {
+                             if (positions.size() != particleCount)
+                             {
+                                 throw TextException(
+                                     "couldn't read the animation file " + quoted(animationFile) +
+                                     ": animation " + integerText(number) +
+                                     " has a key frame at time " + realText(time) + " with " +
+                                     integerText(int(positions.size())) +
+                                     " positions, but the model has " +
+                                     integerText(int(particleCount)) + " particles");
+                             }
+                         }
+                         animations.push_back(std::move(animation));
+                     }
+                 }
+             });
 
     try
     {

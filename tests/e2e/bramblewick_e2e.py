@@ -78,7 +78,8 @@ class Xvfb:
 class Editor:
     """One editor process in its own Xvfb and run folder."""
 
-    def __init__(self, build_dir, width=1920, height=1080, name="e2e"):
+    def __init__(self, build_dir, width=1920, height=1080, name="e2e", video_mode=None):
+        """`video_mode` (width, height) changes the window size in the run folder's ogre.cfg."""
         self.build_dir = os.path.abspath(build_dir)
         self.binary = os.path.join(self.build_dir, "bramblewick-editor")
         self.screenshots = os.path.join(self.build_dir, "screenshots")
@@ -87,13 +88,25 @@ class Editor:
         self.run_dir = os.path.join(self.work, "run")
         shutil.copytree(os.path.join(self.build_dir, "run"), self.run_dir,
                         ignore=shutil.ignore_patterns("*.log", "*.xml"))
+        if video_mode:
+            self.set_video_mode(*video_mode)
         self.data_home = os.path.join(self.work, "data")
         self.xvfb = Xvfb(width, height)
         self.process = None
+        self.others = []
         self.window = None
         self.stdout_path = os.path.join(self.work, "stdout.txt")
         self.stderr_path = os.path.join(self.work, "stderr.txt")
         self.exit_status = None
+
+    def set_video_mode(self, width, height):
+        config = os.path.join(self.run_dir, "ogre.cfg")
+        with open(config) as file:
+            lines = file.read().splitlines()
+        lines = [f"Video Mode={width} x {height}" if line.startswith("Video Mode=") else line
+                 for line in lines]
+        with open(config, "w") as file:
+            file.write("\n".join(lines) + "\n")
 
     # --- life ---------------------------------------------------------------------------
     def __enter__(self):
@@ -126,6 +139,10 @@ class Editor:
         return self
 
     def stop(self):
+        for other in self.others:
+            if other.poll() is None:
+                other.terminate()
+                other.wait()
         if self.process and self.process.poll() is None:
             self.process.send_signal(signal.SIGTERM)
             try:
@@ -207,6 +224,15 @@ class Editor:
     def window_name(self, window=None):
         return self.xdotool("getwindowname", window or self.window)
 
+    def open_other_window(self, x=0, y=0):
+        """Opens a small window of another program at (x, y) on the screen (the editor's window
+        is centred on it), for example to take the focus away from the editor; answers its
+        window id."""
+        self.others.append(subprocess.Popen(
+            ["xmessage", "-title", "bramblewick-other", "-geometry", f"+{x}+{y}", "other window"],
+            env=self.env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+        return self.find_window("bramblewick-other")
+
     def focus(self, window=None):
         self.xdotool("windowfocus", "--sync", window or self.window)
 
@@ -215,6 +241,14 @@ class Editor:
         path = os.path.join(self.screenshots, file_name)
         _run(["import", "-window", str(window or self.window), path], self.env())
         return path
+
+    def picture(self, file_name, window=None):
+        """Takes a screenshot as `screenshot` does and answers it as a Picture."""
+        return Picture(self.screenshot(file_name, window))
+
+    def settle(self, seconds=2.5):
+        """Waits for the menus to slide in and come to rest after start-up."""
+        time.sleep(seconds)
 
     def close(self, window=None):
         """Sends WM_DELETE_WINDOW as a window manager's close button does."""
@@ -259,6 +293,56 @@ class Editor:
             time.sleep(0.03)
         self.wait_frames(1)
         self.release(button)
+
+
+class Picture:
+    """The pixels of a screenshot, read through ImageMagick (no imaging module needed)."""
+
+    def __init__(self, path):
+        self.path = path
+        data = subprocess.run(["convert", path, "-depth", "8", "ppm:-"], stdout=subprocess.PIPE,
+                              check=True, timeout=30).stdout
+        fields = []
+        position = 0
+        while len(fields) < 4:  # "P6", width, height, maximum, separated by white space
+            while data[position:position + 1].isspace():
+                position += 1
+            end = position
+            while not data[end:end + 1].isspace():
+                end += 1
+            fields.append(data[position:end])
+            position = end
+        if fields[0] != b"P6" or fields[3] != b"255":
+            raise HarnessError(f"{path}: unexpected picture format {fields}")
+        self.width, self.height = int(fields[1]), int(fields[2])
+        self.data = data[position + 1:]
+
+    def at(self, x, y):
+        """(r, g, b) of the pixel at column x, row y."""
+        offset = (y * self.width + x) * 3
+        return tuple(self.data[offset:offset + 3])
+
+    def count(self, x1, y1, x2, y2, test):
+        """How many pixels of the box x1 <= x < x2, y1 <= y < y2 pass `test`((r, g, b))."""
+        return sum(1 for y in range(y1, y2) for x in range(x1, x2) if test(self.at(x, y)))
+
+    def find(self, x1, y1, x2, y2, test):
+        """The bounding box (x1, y1, x2, y2), ends exclusive, of the pixels that pass `test`;
+        None when none does."""
+        xs, ys = [], []
+        for y in range(y1, y2):
+            for x in range(x1, x2):
+                if test(self.at(x, y)):
+                    xs.append(x)
+                    ys.append(y)
+        if not xs:
+            return None
+        return min(xs), min(ys), max(xs) + 1, max(ys) + 1
+
+    def differing(self, other, x1, y1, x2, y2, tolerance=24):
+        """How many pixels of the box differ from `other` by more than `tolerance` in a channel."""
+        return sum(1 for y in range(y1, y2) for x in range(x1, x2)
+                   if max(abs(a - b) for a, b in zip(self.at(x, y), other.at(x, y))) > tolerance)
 
 
 def screenshot_main(argv):

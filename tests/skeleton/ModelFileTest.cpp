@@ -482,6 +482,18 @@ TEST(ModelFile, MissingFilesStartNewAndBrokenFilesStopWithTheirNames)
     EXPECT_NE(text.find(folder.file("stick.xml")), std::string::npos) << text;
     EXPECT_NE(text.find("17"), std::string::npos) << text;
 
+    // Numbers the geometry cannot take: beyond a float, or far outside any model.
+    for (const char* huge : {"1e39", "nan", "-2e6"})
+    {
+        std::string model = figureModel();
+        const std::string first = "<particle x=\"0\"";
+        model.replace(model.find(first), first.size(), std::string("<particle x=\"") + huge + "\"");
+        writeFile(folder.file("huge.xml"), model);
+        text = loadError(folder.file("huge.xml"), "");
+        EXPECT_NE(text.find(folder.file("huge.xml")), std::string::npos) << text;
+        EXPECT_NE(text.find(huge), std::string::npos) << text;
+    }
+
     // A key frame with too few positions for the figure's 15 particles.
     writeFile(folder.file("short-anim.xml"),
               "<animations><animation><frame time=\"0.5\"><position/></frame></animation>"

@@ -1,0 +1,283 @@
+#!/usr/bin/env python3
+"""Real-window tests of the sample character and the model tools, driven as a user would.
+Usage: test_sample_and_tools.py BUILD_DIR TEST_NAME
+
+Window pixels below are those of the 1280 x 720 window of the run folder's ogre.cfg; the side
+menu's controls sit at the left edge, the model at the start camera's view centre."""
+import os
+import shutil
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from bramblewick_e2e import Editor  # noqa: E402
+from e2e_support import (StartCamera, check, click_button, colour_distance,  # noqa: E402
+                         copy_sample, hold_at, read_voxels, save, shoot, write_model)
+
+# The character of the sample fills this part of the window at the start camera.
+CHARACTER = (480, 180, 800, 570)
+TIME_LABEL = (15, 55, 210, 80)
+STATUS_LINE = (15, 338, 300, 358)
+QUIET_SPOT = (1000, 150)  # over the background, away from every menu
+
+# Model menu, at rest.
+EDIT_VOXELS = (100, 18)
+SELECT_VOXELS = (100, 69)
+PICK_COLOR = (100, 120)
+SWATCH = (107, 272)
+TRACK_LEFT, TRACK_RIGHT = 12, 201  # the colour tracks' ends
+TRACK_ROWS = {"red": 172, "green": 202, "blue": 232}
+
+
+def settle(editor, seconds=2.0):
+    """Waits for the menus to slide in (or to exchange after a view switch)."""
+    time.sleep(seconds)
+
+
+def start(editor, *files):
+    editor.start(list(files))
+    editor.wait_for_log("run simulation")
+    editor.move(*QUIET_SPOT)
+    settle(editor)
+
+
+def test_sample_round_trip(build_dir):
+    folder, model, animations = copy_sample()
+    with open(model, "rb") as file:
+        model_text = file.read()
+    with open(animations, "rb") as file:
+        animations_text = file.read()
+    with Editor(build_dir, name="sample") as editor:
+        start(editor, model, animations)
+        rest = shoot(editor, "sample_1_model_view.png")
+
+        editor.key("2")
+        settle(editor)
+        idle0 = shoot(editor, "sample_2_idle_t0.png")
+        check(idle0.changed_pixels(rest, STATUS_LINE) > 50, "no comment on the status line")
+
+        # Idle keys at 0, 0.5, 1, 1.5, 2: every step moves the character and the time label.
+        pictures = [idle0]
+        for step in range(4):
+            editor.key("Right")
+            editor.wait_frames(4)
+            pictures.append(shoot(editor, f"sample_3_idle_key{step + 1}.png"))
+            check(pictures[-1].changed_pixels(pictures[-2], TIME_LABEL) > 20,
+                  f"the time label did not change on Right number {step + 1}")
+            check(pictures[-1].changed_pixels(pictures[-2], CHARACTER) > 100,
+                  f"the pose did not change on Right number {step + 1}")
+        # Past the last key nothing moves.
+        editor.key("Right")
+        editor.wait_frames(4)
+        last = shoot(editor, "sample_4_idle_after_last_key.png")
+        check(last.changed_pixels(pictures[-1], CHARACTER) < 30, "Right past the last key")
+        editor.key("Left")
+        editor.wait_frames(4)
+        back = shoot(editor, "sample_5_idle_key3_again.png")
+        check(back.changed_pixels(pictures[3], CHARACTER) < 30,
+              "Left did not come back to the pose of the previous key")
+
+        # Down: the walk at time 0, another comment; Down again: the wave.
+        editor.key("Down")
+        editor.wait_frames(4)
+        walk = shoot(editor, "sample_6_walk_t0.png")
+        check(walk.changed_pixels(idle0, STATUS_LINE) > 50, "the comment did not change")
+        check(walk.changed_pixels(back, TIME_LABEL) > 20, "the time did not go back to 0")
+        editor.key("Down")
+        editor.key("Right", "Right")
+        editor.wait_frames(4)
+        wave = shoot(editor, "sample_7_wave_key2.png")
+        check(wave.changed_pixels(walk, CHARACTER) > 100, "the wave shows no other pose")
+        check(wave.changed_pixels(walk, STATUS_LINE) > 50, "the wave's comment is missing")
+        # The wave is the last animation: Down does nothing.
+        editor.key("Down")
+        editor.wait_frames(4)
+        still = shoot(editor, "sample_8_wave_down_at_end.png")
+        check(still.changed_pixels(wave, CHARACTER) < 30, "Down past the last animation")
+        editor.key("Up")
+        editor.wait_frames(4)
+        check(shoot(editor, "sample_9_walk_again.png").changed_pixels(walk, CHARACTER) < 30,
+              "Up did not return to the walk at time 0")
+
+        editor.key("1")
+        settle(editor)
+        model_view = shoot(editor, "sample_10_model_view_again.png")
+        check(model_view.changed_pixels(rest, CHARACTER) < 30,
+              "leaving the animation view must show the rest pose")
+
+        saved_model, saved_animations = save(editor, model, animations)
+        check(saved_model == model_text, "the saved model file differs from the loaded one")
+        check(saved_animations == animations_text,
+              "the saved animation file differs from the loaded one")
+        editor.close()
+        check(editor.wait_exit() == 0, f"exit status {editor.exit_status}")
+    shutil.rmtree(folder, ignore_errors=True)
+
+
+def knob_centre(picture, row, left=0, right=214):
+    """The x centre of the light grey slider knob on a track row, or None."""
+    xs = [x for x in range(left, right)
+          if min(picture.pixel(x, row)) > 110 and
+          max(picture.pixel(x, row)) - min(picture.pixel(x, row)) < 40]
+    return sum(xs) / len(xs) if xs else None
+
+
+def track_point(value):
+    return round(TRACK_LEFT + (TRACK_RIGHT - TRACK_LEFT) * value)
+
+
+def test_one_edit_with_sculpt(build_dir):
+    """The road of one edit on an empty start model, then a layer and a removal."""
+    folder = tempfile.mkdtemp(prefix="bramblewick-sculpt-")
+    model = os.path.join(folder, "creature.xml")
+    camera = StartCamera()
+    with Editor(build_dir, name="sculpt") as editor:
+        start(editor, model)
+        button_spot = (190, 28)  # inside "Edit voxels", beside its text
+        normal = shoot(editor, "sculpt_1_start.png").pixel(*button_spot)
+        editor.move(*EDIT_VOXELS)
+        editor.wait_frames(4)
+        focus = shoot(editor, "sculpt_2_hover_edit_voxels.png").pixel(*button_spot)
+        check(colour_distance(normal, focus) > 40, f"no focus look: {normal} then {focus}")
+        click_button(editor, EDIT_VOXELS)
+        editor.wait_frames(4)
+        selected = shoot(editor, "sculpt_3_edit_voxels_selected.png").pixel(*button_spot)
+        check(colour_distance(selected, normal) > 40 and colour_distance(selected, focus) > 40,
+              f"no selected look: {selected} (normal {normal}, focus {focus})")
+
+        # The start voxel fills cell (0, 0, 0); its front face is the plane z = 1.
+        hold_at(editor, *camera.pixel((0.5, 0.5, 1.0)))
+        shoot(editor, "sculpt_4_voxel_added.png")
+        save(editor, model)
+        cells = read_voxels(model)
+        check(set(cells) == {(0, 0, 0), (0, 0, 1)}, f"cells after one press: {sorted(cells)}")
+        check(cells[(0, 0, 1)] == (0.5, 0.5, 0.5), f"new voxel colour {cells[(0, 0, 1)]}")
+
+        # A slow drag across the ground, held still at its end: one row, one voxel high.
+        y = camera.pixel((0.0, 0.0, 5.5))[1]
+        x0, x1 = camera.pixel((-4.5, 0.0, 5.5))[0], camera.pixel((4.5, 0.0, 5.5))[0]
+        editor.move(x0, y)
+        editor.wait_frames(2)
+        editor.press()
+        for x in range(x0, x1 + 1, 4):
+            editor.move(x, y)
+            time.sleep(0.05)
+        editor.wait_frames(6)
+        editor.release()
+        editor.wait_frames(2)
+        shoot(editor, "sculpt_5_row_laid.png")
+        save(editor, model)
+        row = set(read_voxels(model)) - {(0, 0, 0), (0, 0, 1)}
+        check(row == {(x, 0, 5) for x in range(-5, 5)}, f"the drag laid {sorted(row)}")
+
+        # A right click removes the voxel under the pointer, once.
+        hold_at(editor, *camera.pixel((0.5, 0.5, 6.0)), button=3)
+        shoot(editor, "sculpt_6_removed.png")
+        save(editor, model)
+        after = set(read_voxels(model))
+        check(after == ({(0, 0, 0), (0, 0, 1)} | row) - {(0, 0, 5)},
+              f"the right click changed {sorted(after ^ ({(0, 0, 0), (0, 0, 1)} | row))}")
+        editor.close()
+        check(editor.wait_exit() == 0, f"exit status {editor.exit_status}")
+    shutil.rmtree(folder, ignore_errors=True)
+
+
+def test_paint_and_pick_colour(build_dir):
+    folder = tempfile.mkdtemp(prefix="bramblewick-paint-")
+    model = os.path.join(folder, "row.xml")
+    write_model(model, [(x, 0, 3) for x in range(-2, 3)])
+    camera = StartCamera()
+    with Editor(build_dir, name="paint") as editor:
+        start(editor, model)
+        click_button(editor, (track_point(0.75), TRACK_ROWS["red"]))
+        click_button(editor, (track_point(0.25), TRACK_ROWS["green"]))
+        editor.wait_frames(6)
+        chosen = shoot(editor, "paint_1_colour_chosen.png")
+        for name, value in (("red", 0.75), ("green", 0.25), ("blue", 0.0)):
+            centre = knob_centre(chosen, TRACK_ROWS[name])
+            check(centre is not None and abs(centre - track_point(value)) < 5,
+                  f"the {name} knob is at {centre}, expected near {track_point(value)}")
+        swatch = chosen.pixel(*SWATCH)
+        check(swatch[0] > 150 and 30 < swatch[1] < 110 and swatch[2] < 30,
+              f"the swatch shows {swatch}")
+
+        click_button(editor, SWATCH)
+        hold_at(editor, *camera.pixel((0.5, 0.5, 4.0)))
+        editor.move(*QUIET_SPOT)
+        editor.wait_frames(4)
+        shoot(editor, "paint_2_voxel_painted.png")
+        save(editor, model)
+        cells = read_voxels(model)
+        painted = cells[(0, 0, 3)]
+        check(max(abs(a - b) for a, b in zip(painted, (0.75, 0.25, 0.0))) < 0.02,
+              f"painted colour {painted}")
+        check(all(cells[(x, 0, 3)] == (0.5, 0.5, 0.5) for x in (-2, -1, 1, 2)),
+              f"other voxels changed: {cells}")
+
+        # "Pick color" on a grey voxel puts every knob in the middle of its track.
+        click_button(editor, PICK_COLOR)
+        hold_at(editor, *camera.pixel((2.5, 0.5, 4.0)))
+        editor.move(*QUIET_SPOT)
+        editor.wait_frames(6)
+        picked = shoot(editor, "paint_3_grey_picked.png")
+        for name in TRACK_ROWS:
+            centre = knob_centre(picked, TRACK_ROWS[name])
+            check(centre is not None and abs(centre - track_point(0.5)) < 5,
+                  f"after the pick the {name} knob is at {centre}")
+        editor.close()
+        check(editor.wait_exit() == 0, f"exit status {editor.exit_status}")
+    shutil.rmtree(folder, ignore_errors=True)
+
+
+def test_select_and_move(build_dir):
+    folder = tempfile.mkdtemp(prefix="bramblewick-select-")
+    model = os.path.join(folder, "wall.xml")
+    wall = [(x, y, 3) for y in range(2) for x in range(-3, 4)]
+    write_model(model, wall)
+    camera = StartCamera()
+    with Editor(build_dir, name="select") as editor:
+        start(editor, model)
+        click_button(editor, SELECT_VOXELS)
+        # Around the centres of the cells x = 1 to 3 (both rows), not x = 0.
+        corner1, corner2 = camera.pixel((0.9, 2.2, 3.5)), camera.pixel((4.1, -0.2, 3.5))
+        editor.drag(*corner1, *corner2, steps=6)
+        editor.move(*QUIET_SPOT)
+        editor.wait_frames(4)
+        shoot(editor, "select_1_block_selected.png")
+
+        # Drag the X bar far from the centroid (2.5, 1, 3.5), where no other bar lies.
+        start_pixel = camera.pixel((9.5, 1.0, 3.5))
+        end_pixel = (start_pixel[0] + 100, start_pixel[1] + 10)
+        axis = camera.ndc((1.0, 0.0, 0.0))
+        p0, p1 = camera.pointer_ndc(*start_pixel), camera.pointer_ndc(*end_pixel)
+        amount = int(((p1[0] - p0[0]) * axis[0] + (p1[1] - p0[1]) * axis[1]) * 150.0)
+        check(amount >= 1, f"the chosen drag moves {amount} cells")
+        editor.drag(*start_pixel, *end_pixel, steps=6)
+        editor.wait_frames(4)
+        shoot(editor, "select_2_moved_and_released.png")
+        save(editor, model)
+        cells = read_voxels(model)
+        expected = {(x + amount if x >= 1 else x, y, z) for x, y, z in wall}
+        check(set(cells) == expected,
+              f"moved by {amount}: missing {sorted(expected - set(cells))}, "
+              f"extra {sorted(set(cells) - expected)}")
+        check(all(colour == (0.5, 0.5, 0.5) for colour in cells.values()),
+              "the selection's red must not reach the file")
+        editor.close()
+        check(editor.wait_exit() == 0, f"exit status {editor.exit_status}")
+    shutil.rmtree(folder, ignore_errors=True)
+
+
+TESTS = {
+    "sample_round_trip": test_sample_round_trip,
+    "one_edit_with_sculpt": test_one_edit_with_sculpt,
+    "paint_and_pick_colour": test_paint_and_pick_colour,
+    "select_and_move": test_select_and_move,
+}
+
+if __name__ == "__main__":
+    if len(sys.argv) != 3 or sys.argv[2] not in TESTS:
+        sys.exit(f"usage: {sys.argv[0]} BUILD_DIR {{{','.join(TESTS)}}}")
+    TESTS[sys.argv[2]](os.path.abspath(sys.argv[1]))
+    print("ok")
