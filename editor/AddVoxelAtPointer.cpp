@@ -1,5 +1,4 @@
-// EditorMode::addVoxelAtPointer lives apart from the rest of the editor because only the sculpt
-// tool uses it.
+// The tools' pointer operations: where a sculpt adds its voxel and which voxel the pointer is on.
 #include "editor/EditorMode.h"
 #include "editor/QueryFlags.h"
 
@@ -79,4 +78,12 @@ void EditorMode::addVoxelAtPointer()
     }
     // New voxels are always grey and stay unpickable until the button is released.
     addVoxel(cell.x, cell.y, cell.z, Ogre::ColourValue(0.5f, 0.5f, 0.5f, 1.0f), QUERY_NEW_VOXEL);
+}
+
+int EditorMode::voxelUnderPointer()
+{
+    Ogre::MovableObject* hitObject = nullptr;
+    float hitDistance = -1.0f;
+    pick(getPointerRay(), QUERY_VOXEL, hitObject, hitDistance);
+    return hitObject ? findVoxel(hitObject) : -1;
 }

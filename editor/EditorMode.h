@@ -65,6 +65,8 @@ public:
     int findVoxel(Ogre::MovableObject* object);
     std::vector<Voxel*> getVoxels() { return voxels; }
     void addVoxelAtPointer();
+    // The index of the voxel whose box the pointer ray hits first (mask 1), or -1.
+    int voxelUnderPointer();
     void removeHiddenVoxels();
     // Casts rayCount random sight lines at the model as removeHiddenVoxels does and answers, per
     // voxel index, whether one of them hit that voxel first. bruteForce tests every box for

@@ -2,9 +2,6 @@
 
 #include "editor/EditorMode.h"
 #include "editor/ModelViewMode.h"
-#include "editor/QueryFlags.h"
-
-#include <OgreMovableObject.h>
 
 void PaintToolMode::mouseHeld(const OIS::MouseButtonID*)
 {
@@ -14,14 +11,7 @@ void PaintToolMode::mouseHeld(const OIS::MouseButtonID*)
     {
         return;
     }
-    Ogre::MovableObject* hitObject = nullptr;
-    float hitDistance = -1.0f;
-    editor->pick(editor->getPointerRay(), QUERY_VOXEL, hitObject, hitDistance);
-    if (!hitObject)
-    {
-        return;
-    }
-    int index = editor->findVoxel(hitObject);
+    const int index = editor->voxelUnderPointer();
     if (index == -1)
     {
         return;

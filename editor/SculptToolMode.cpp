@@ -14,14 +14,7 @@ void SculptToolMode::mousePressed(const OIS::MouseButtonID* button)
     else if (*button == OIS::MB_Right)
     {
         adding = false;
-        Ogre::MovableObject* hitObject = nullptr;
-        float hitDistance = -1.0f;
-        editor->pick(editor->getPointerRay(), QUERY_VOXEL, hitObject, hitDistance);
-        if (!hitObject)
-        {
-            return;
-        }
-        int index = editor->findVoxel(hitObject);
+        const int index = editor->voxelUnderPointer();
         if (index != -1)
         {
             editor->removeVoxel(index);

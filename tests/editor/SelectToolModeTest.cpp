@@ -2,106 +2,86 @@
 
 #include "editor/QueryFlags.h"
 #include "editor/SculptToolMode.h"
-#include "tests/editor/ToolTestWorld.h"
-
-#include <OgreSceneManager.h>
+#include "tests/editor/EditorTestFixture.h"
 
 #include <gtest/gtest.h>
-
-#include <algorithm>
 
 namespace
 {
 
-const Ogre::ColourValue red(1.0f, 0.0f, 0.0f, 1.0f);
-
 // A row of differently coloured voxels from x = -2 to 2 (list index x + 2), seen straight down
 // -Z so that the centre of the voxel at (0, 0, 0) lies exactly in the middle of the screen.
-std::vector<Ogre::ColourValue> setUpRow(ToolTestWorld& world)
+class SelectWorld : public EditorTestFixture
 {
-    world.clearVoxels();
-    std::vector<Ogre::ColourValue> colours;
-    for (int x = -2; x <= 2; ++x)
+public:
+    SelectWorld()
     {
-        colours.emplace_back(0.1f * float(x + 3), 0.2f, 0.3f, 1.0f);
-        world.editor->addVoxel(x, 0, 0, colours.back(), QUERY_VOXEL);
+        clearVoxels();
+        for (int x = -2; x <= 2; ++x)
+        {
+            colours.emplace_back(0.1f * float(x + 3), 0.2f, 0.3f, 1.0f);
+            editor->addVoxel(x, 0, 0, colours.back(), QUERY_VOXEL);
+        }
+        lookFrom({0.5f, 0.5f, 20.0f}, {0.5f, 0.5f, 0.0f});
     }
-    world.lookFrom({0.5f, 0.5f, 20.0f}, {0.5f, 0.5f, 0.0f});
-    return colours;
-}
+    // Grabs a bar at a world point and moves the pointer by (dx, dy) on the screen for one step.
+    void dragBar(const Ogre::Vector3& at, float dx, float dy)
+    {
+        aimAt(at);
+        pressButton();
+        ASSERT_EQ(tool->state, SelectToolMode::Dragging);
+        aimAtScreen(tool->dragStart.x + dx, tool->dragStart.y + dy);
+        hold();
+    }
+    int bars() { return shown("SelectArrowX") + shown("SelectArrowY") + shown("SelectArrowZ"); }
 
-void dragRectangle(ToolTestWorld& world, float x0, float y0, float x1, float y1)
-{
-    world.aimAtScreen(x0, y0);
-    world.pressButton();
-    world.aimAtScreen(x1, y1);
-    world.hold();
-    world.releaseButton();
-}
+    SelectToolMode* tool = install(new SelectToolMode());
+    std::vector<Ogre::ColourValue> colours;
+};
 
-// Grabs a bar at a world point, moves the pointer by (dx, dy) on the screen for one step.
-void dragBar(ToolTestWorld& world, SelectToolMode* tool, const Ogre::Vector3& at, float dx,
-             float dy)
-{
-    world.aimAt(at);
-    world.pressButton();
-    ASSERT_EQ(tool->state, SelectToolMode::Dragging);
-    world.aimAtScreen(tool->dragStart.x + dx, tool->dragStart.y + dy);
-    world.hold();
-}
-
-int barCount(ToolTestWorld& world)
-{
-    int count = 0;
-    for (const char* name : {"SelectArrowX", "SelectArrowY", "SelectArrowZ"})
-        count += world.engine.sceneManager->hasManualObject(name) ? 1 : 0;
-    return count;
-}
+const Ogre::ColourValue red(1.0f, 0.0f, 0.0f, 1.0f);
 
 } // namespace
 
 TEST(SelectToolMode, RectangleCatchesOnlyVoxelsStrictlyInside)
 {
-    ToolTestWorld world;
-    SelectToolMode* tool = world.install(new SelectToolMode());
-    setUpRow(world);
+    SelectWorld world;
+    SelectToolMode* tool = world.tool;
     Voxel* centre = world.editor->voxels[2];
-
     // Edges through the centre voxel's projection (the screen centre) catch nothing.
-    dragRectangle(world, 0.0f, 0.5f, 0.02f, -0.5f);
+    world.dragRectangle(0.0f, 0.5f, 0.02f, -0.5f);
     EXPECT_EQ(tool->state, SelectToolMode::Idle);
-    EXPECT_FALSE(world.engine.sceneManager->hasManualObject("SelectRectangle"));
-    dragRectangle(world, -0.02f, 0.0f, 0.02f, 0.5f);
+    EXPECT_FALSE(world.shown("SelectRectangle"));
+    world.dragRectangle(-0.02f, 0.0f, 0.02f, 0.5f);
     EXPECT_EQ(tool->state, SelectToolMode::Idle);
 
     // Drawn from the lower right to the upper left, the corners are sorted.
-    dragRectangle(world, 0.02f, -0.02f, -0.02f, 0.02f);
+    world.dragRectangle(0.02f, -0.02f, -0.02f, 0.02f);
     EXPECT_EQ(tool->state, SelectToolMode::Selected);
     EXPECT_EQ(tool->selection, std::vector<Voxel*>{centre});
     EXPECT_TRUE(tool->rectangleMin.positionEquals(Ogre::Vector3(-0.02f, -0.02f, 0.0f), 1e-5f));
     EXPECT_EQ(centre->getColour(), red);
-    EXPECT_EQ(barCount(world), 3);
-    EXPECT_FALSE(world.engine.sceneManager->hasManualObject("SelectRectangle"));
+    EXPECT_EQ(world.bars(), 3);
+    EXPECT_FALSE(world.shown("SelectRectangle"));
 
     // A press beside the bars ends the selection without starting a rectangle.
     world.aimAtScreen(0.9f, 0.9f);
     world.pressButton();
     EXPECT_EQ(tool->state, SelectToolMode::Idle);
     EXPECT_EQ(tool->rectangle, nullptr);
-    EXPECT_EQ(barCount(world), 0);
-    EXPECT_NE(centre->getColour(), red);
+    EXPECT_EQ(world.bars(), 0);
+    EXPECT_EQ(centre->getColour(), world.colours[2]);
 }
 
 TEST(SelectToolMode, MovesInWholeCellsFromTheStartCellsAndKeepsTheMoveOnRelease)
 {
-    ToolTestWorld world;
-    SelectToolMode* tool = world.install(new SelectToolMode());
-    std::vector<Ogre::ColourValue> colours = setUpRow(world);
-    dragRectangle(world, -0.9f, 0.5f, 0.9f, -0.5f);
+    SelectWorld world;
+    SelectToolMode* tool = world.tool;
+    world.dragRectangle(-0.9f, 0.5f, 0.9f, -0.5f);
     ASSERT_EQ(tool->selection.size(), 5u);
 
     // The X bar, grabbed right of the row, dragged right and back again.
-    dragBar(world, tool, {7.5f, 0.5f, 0.5f}, 0.6f, 0.0f);
+    world.dragBar({7.5f, 0.5f, 0.5f}, 0.6f, 0.0f);
     EXPECT_EQ(tool->dragAxis, Ogre::Vector3::UNIT_X);
     int shift = world.editor->voxels[0]->getGridPosition().x + 2;
     EXPECT_GT(shift, 0);
@@ -120,27 +100,26 @@ TEST(SelectToolMode, MovesInWholeCellsFromTheStartCellsAndKeepsTheMoveOnRelease)
 
     // The Y bar's axis is (0, -1, 0), yet dragging it upwards lifts the voxels. The release keeps
     // them there and gives every voxel its own colour back.
-    dragRectangle(world, -0.9f, 0.5f, 0.9f, -0.5f);
-    dragBar(world, tool, {0.5f, 6.5f, 0.5f}, 0.0f, 0.6f);
+    world.dragRectangle(-0.9f, 0.5f, 0.9f, -0.5f);
+    world.dragBar({0.5f, 6.5f, 0.5f}, 0.0f, 0.6f);
     EXPECT_EQ(tool->dragAxis, Ogre::Vector3(0.0f, -1.0f, 0.0f));
     int lift = world.editor->voxels[0]->getGridPosition().y;
     EXPECT_GT(lift, 0);
     world.releaseButton();
     EXPECT_TRUE(tool->selection.empty());
-    EXPECT_EQ(barCount(world), 0);
+    EXPECT_EQ(world.bars(), 0);
     for (int i = 0; i < 5; ++i)
     {
-        EXPECT_EQ(world.editor->voxels[i]->getColour(), colours[i]);
+        EXPECT_EQ(world.editor->voxels[i]->getColour(), world.colours[i]);
         EXPECT_EQ(world.editor->voxels[i]->getGridPosition(), (Voxel::Cell{i - 2, lift, 0}));
     }
 }
 
 TEST(SelectToolMode, RemovedVoxelsLeaveTheSelectionAtOnce)
 {
-    ToolTestWorld world;
-    SelectToolMode* tool = world.install(new SelectToolMode());
-    std::vector<Ogre::ColourValue> colours = setUpRow(world);
-    dragRectangle(world, -0.9f, 0.5f, 0.9f, -0.5f);
+    SelectWorld world;
+    SelectToolMode* tool = world.tool;
+    world.dragRectangle(-0.9f, 0.5f, 0.9f, -0.5f);
     ASSERT_EQ(tool->selection.size(), 5u);
 
     // The second voxel goes; the others keep their own saved colour and start cell, so a drag
@@ -148,12 +127,12 @@ TEST(SelectToolMode, RemovedVoxelsLeaveTheSelectionAtOnce)
     world.editor->removeVoxel(1);
     ASSERT_EQ(tool->selection.size(), 4u);
     ASSERT_EQ(tool->startCells.size(), 4u);
-    dragBar(world, tool, {7.5f, 0.5f, 0.5f}, 0.6f, 0.0f);
+    world.dragBar({7.5f, 0.5f, 0.5f}, 0.6f, 0.0f);
     world.aimAtScreen(tool->dragStart.x, tool->dragStart.y);
     world.hold();
     world.releaseButton();
     ASSERT_EQ(world.editor->voxels.size(), 4u);
-    EXPECT_EQ(world.editor->voxels[1]->getColour(), colours[2]);
+    EXPECT_EQ(world.editor->voxels[1]->getColour(), world.colours[2]);
     EXPECT_EQ(world.editor->voxels[1]->getGridPosition(), (Voxel::Cell{0, 0, 0}));
 
     // Key O removes the unseen middle of a 3 x 3 x 3 block while all of it is selected.
@@ -163,7 +142,7 @@ TEST(SelectToolMode, RemovedVoxelsLeaveTheSelectionAtOnce)
             for (int z = 0; z <= 2; ++z)
                 world.editor->addVoxel(x, y, z, Ogre::ColourValue::Blue, QUERY_VOXEL);
     world.lookFrom({3.5f, 1.5f, 30.0f}, {3.5f, 1.5f, 1.5f});
-    dragRectangle(world, -0.9f, 0.9f, 0.9f, -0.9f);
+    world.dragRectangle(-0.9f, 0.9f, 0.9f, -0.9f);
     ASSERT_EQ(tool->selection.size(), 27u);
     world.press(OIS::KC_O);
     EXPECT_EQ(world.voxelAt(3, 1, 1), -1);
@@ -175,7 +154,7 @@ TEST(SelectToolMode, RemovedVoxelsLeaveTheSelectionAtOnce)
 
     // Another tool deselects first: colours come back and the bars go.
     world.install(new SculptToolMode());
-    EXPECT_EQ(barCount(world), 0);
+    EXPECT_EQ(world.bars(), 0);
     for (Voxel* voxel : world.editor->voxels)
         EXPECT_EQ(voxel->getColour(), Ogre::ColourValue::Blue);
 }

@@ -10,9 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 namespace
 {
 
@@ -38,8 +35,6 @@ std::vector<Ogre::Vector3> readElement(Ogre::ManualObject::ManualObjectSection* 
     return values;
 }
 
-int number(const std::string& boxName) { return std::stoi(boxName.substr(3)); }
-
 } // namespace
 
 TEST(VoxelMesh, BoxIsThirtySixFlatOutwardVerticesAndATwelveEdgeOutline)
@@ -47,7 +42,6 @@ TEST(VoxelMesh, BoxIsThirtySixFlatOutwardVerticesAndATwelveEdgeOutline)
     EditorTestFixture fixture;
     Ogre::ManualObject* box = fixture.editor->voxels.at(0)->box;
     ASSERT_EQ(box->getNumSections(), 2u);
-
     Ogre::ManualObject::ManualObjectSection* solid = box->getSection(0);
     EXPECT_EQ(solid->getMaterialName(), "Box");
     EXPECT_EQ(solid->getRenderOperation()->operationType, Ogre::RenderOperation::OT_TRIANGLE_LIST);
@@ -60,21 +54,17 @@ TEST(VoxelMesh, BoxIsThirtySixFlatOutwardVerticesAndATwelveEdgeOutline)
     int perFace[6] = {};
     for (size_t t = 0; t < 12; ++t)
     {
-        const Ogre::Vector3& a = positions[3 * t];
-        const Ogre::Vector3& b = positions[3 * t + 1];
-        const Ogre::Vector3& c = positions[3 * t + 2];
-        const Ogre::Vector3 centre = (a + b + c) / 3.0f;
+        const Ogre::Vector3 *p = &positions[3 * t], &n = normals[3 * t];
         for (size_t k = 0; k < 3; ++k)
         {
             // One flat normal per triangle, a unit axis pointing away from the cube centre.
-            EXPECT_EQ(normals[3 * t + k], normals[3 * t]) << "triangle " << t;
-            EXPECT_FLOAT_EQ(std::abs(positions[3 * t + k].x), 0.5f);
+            EXPECT_EQ(normals[3 * t + k], n) << "triangle " << t;
+            EXPECT_FLOAT_EQ(std::abs(p[k].x), 0.5f);
         }
-        const Ogre::Vector3& n = normals[3 * t];
         EXPECT_FLOAT_EQ(n.length(), 1.0f);
-        EXPECT_GT(n.dotProduct(centre), 0.0f) << "triangle " << t << " faces inwards";
+        EXPECT_GT(n.dotProduct(p[0] + p[1] + p[2]), 0.0f) << "triangle " << t << " faces inwards";
         // Counter-clockwise seen from outside.
-        EXPECT_GT((b - a).crossProduct(c - a).dotProduct(n), 0.0f);
+        EXPECT_GT((p[1] - p[0]).crossProduct(p[2] - p[0]).dotProduct(n), 0.0f);
         int axis = std::abs(n.x) > 0.5f ? 0 : std::abs(n.y) > 0.5f ? 1 : 2;
         ++perFace[2 * axis + (n[axis] > 0 ? 1 : 0)];
     }
@@ -90,37 +80,31 @@ TEST(VoxelMesh, BoxIsThirtySixFlatOutwardVerticesAndATwelveEdgeOutline)
     std::vector<Ogre::Vector3> ends = readElement(outline, Ogre::VES_POSITION);
     ASSERT_EQ(ends.size(), 24u);
     EXPECT_TRUE(readElement(outline, Ogre::VES_NORMAL).empty());
-    for (size_t e = 0; e < 12; ++e)
-    {
-        // Every edge is one unit long along one axis.
+    for (size_t e = 0; e < 12; ++e) // every edge is one unit long along one axis
         EXPECT_FLOAT_EQ(ends[2 * e].distance(ends[2 * e + 1]), 1.0f) << "edge " << e;
-    }
 }
 
 TEST(VoxelMesh, RecolouringRenamesTheBoxAndKeepsItsFlagsAndCell)
 {
     EditorTestFixture fixture;
     EditorMode* editor = fixture.editor;
-    fixture.clearVoxels();
-
     editor->addVoxel(-1, 0, 2, Ogre::ColourValue(1, 0, 0, 1), QUERY_NEW_VOXEL);
-    ASSERT_EQ(editor->voxels.size(), 1u);
-    Voxel* voxel = editor->voxels[0];
+    Voxel* voxel = editor->voxels.at(1);
+    auto number = [&] { return unsigned(std::stoul(voxel->box->getName().substr(3))); };
     const std::string firstName = voxel->box->getName();
+    const unsigned first = number();
     ASSERT_EQ(firstName.substr(0, 3), "box");
-    EXPECT_EQ(unsigned(number(firstName)), Voxel::boxCounter);
+    EXPECT_EQ(first, Voxel::boxCounter);
     EXPECT_EQ(voxel->node->getPosition(), Ogre::Vector3(-0.5f, 0.5f, 2.5f));
     EXPECT_EQ(voxel->colour, Ogre::ColourValue(1, 0, 0, 1));
     EXPECT_EQ(voxel->box->getQueryFlags(), uint32_t(QUERY_NEW_VOXEL));
 
     voxel->setColour(Ogre::ColourValue(0, 0, 1, 1));
-    EXPECT_EQ(number(voxel->box->getName()), number(firstName) + 1);
+    EXPECT_EQ(number(), first + 1);
     EXPECT_EQ(voxel->box->getQueryFlags(), uint32_t(QUERY_NEW_VOXEL));
     EXPECT_EQ(voxel->box->getParentSceneNode(), voxel->node);
-    EXPECT_FALSE(fixture.engine.sceneManager->hasManualObject(firstName));
-
-    // A repaint in the same colour still rebuilds.
-    voxel->setColour(Ogre::ColourValue(0, 0, 1, 1));
-    EXPECT_EQ(number(voxel->box->getName()), number(firstName) + 2);
+    EXPECT_FALSE(fixture.shown(firstName.c_str()));
+    voxel->setColour(Ogre::ColourValue(0, 0, 1, 1)); // the same colour still rebuilds
+    EXPECT_EQ(number(), first + 2);
     EXPECT_EQ((Voxel::Cell{-1, 0, 2}), voxel->gridPosition);
 }

@@ -5,6 +5,9 @@
 #include "app/Input.h"
 #include "app/Log.h"
 #include "common/OgreTextAreaOverlayElement2.h"
+#include "editor/EditorMode.h"
+#include "menu/MenuPanel.h"
+#include "menu/MenuSystem.h"
 #include "skeleton/VerletParticleSystem.h"
 #include "tests/HeadlessEngine.h"
 
@@ -13,31 +16,33 @@
 #include <OgreOverlayManager.h>
 #include <OgreTextureManager.h>
 
-#include <map>
-#include <string>
+#include <OIS/OISMouse.h>
 
-// A headless engine dressed for menu tests: the "TextArea2" element type, the two overlays, the
-// menu materials and the sized fonts exist; a mode with its menu particle system and an
-// application whose pointer the test moves. Overlays have no viewport here, so all layout is
-// checked in the window size the Graphics object falls back to (1920 x 1080 unless changed).
+#include <map>
+#include <memory>
+#include <string>
+#include <tuple>
+
+// A headless engine with the "TextArea2" type, two overlays, the menu materials and fonts, a mode
+// with its particles and an application whose pointer the test moves. Layout is in the window
+// size the Graphics object falls back to without a viewport (1920 x 1080 unless changed).
 class MenuTestEngine
 {
 public:
     MenuTestEngine() : mode(&application)
     {
-        // Without a render system nobody makes a texture manager; materials that name
-        // textures need one.
+        // Without a render system nobody makes the texture manager that materials need.
         if (!Ogre::TextureManager::getSingletonPtr())
         {
-            textureManager = new Ogre::DefaultTextureManager();
+            textureManager.reset(new Ogre::DefaultTextureManager());
         }
         Ogre::OverlayManager* overlays = engine.graphics.overlayManager;
         if (!overlays->getOverlayElementFactoryMap().count("TextArea2"))
         {
             overlays->addOverlayElementFactory(new Ogre::TextAreaOverlayElement2Factory());
         }
-        engine.graphics.overlays.push_back(overlays->create("OverlayHUD"));
-        engine.graphics.overlays.push_back(overlays->create("OverlayMenu"));
+        engine.graphics.overlays = {overlays->create("OverlayHUD"),
+                                    overlays->create("OverlayMenu")};
         engine.graphics.application = &application;
 
         for (const char* name :
@@ -47,26 +52,26 @@ public:
               "MenuSystemColorPickSlider", "MenuSystemColorPickSliderFocus",
               "MenuSystemColorPickSliderSelected", "MenuSystemColorPickDisplay", "Plain"})
         {
-            Ogre::MaterialPtr material = Ogre::MaterialManager::getSingleton().create(
-                name, Ogre::ResourceGroupManager::DEFAULT_RESOURCE_GROUP_NAME);
-            material->getTechnique(0)->getPass(0)->createTextureUnitState();
-            material->getTechnique(0)->getPass(0)->createTextureUnitState();
+            Ogre::Pass* pass = Ogre::MaterialManager::getSingleton()
+                                   .create(name, Ogre::RGN_DEFAULT)
+                                   ->getTechnique(0)
+                                   ->getPass(0);
+            pass->createTextureUnitState();
+            pass->createTextureUnitState();
         }
-        for (const char* family : {"BasicFontOutline", "InputFontOutline", "BasicFont"})
+        for (std::string family : {"BasicFontOutline", "InputFontOutline", "BasicFont"})
         {
             for (const char* size : {"100", "050", "025"})
             {
-                addFont(std::string("Latin1") + family + size);
+                Ogre::FontManager::getSingleton().create("Latin1" + family + size,
+                                                         Ogre::RGN_DEFAULT);
             }
         }
-        addFont("Latin1Handwriting");
+        Ogre::FontManager::getSingleton().create("Latin1Handwriting", Ogre::RGN_DEFAULT);
 
         savedAdjustments = fontAdjustments;
-        fontAdjustments.clear();
-        fontAdjustments["BasicFontOutline"] =
-            FontAdjustment{0.045f, Ogre::Vector3(0.0f, -1.5f, 0.0f)};
-        fontAdjustments["BasicFont"] = FontAdjustment{0.0f, Ogre::Vector3::ZERO};
-
+        fontAdjustments = {{"BasicFontOutline", {0.045f, Ogre::Vector3(0.0f, -1.5f, 0.0f)}},
+                           {"BasicFont", {0.0f, Ogre::Vector3::ZERO}}};
         application.input = new Input();
         mode.prepare(Ogre::StringVector());
     }
@@ -77,34 +82,94 @@ public:
         mode.deactivate();
         Ogre::FontManager::getSingleton().removeAll();
         Ogre::MaterialManager::getSingleton().removeAll();
-        delete textureManager;
+        textureManager.reset();
         engine.graphics.application = nullptr;
-    }
-
-    static void addFont(const std::string& name)
-    {
-        Ogre::FontManager::getSingleton().create(
-            name, Ogre::ResourceGroupManager::DEFAULT_RESOURCE_GROUP_NAME);
     }
 
     void setWindowSize(unsigned width, unsigned height)
     {
-        engine.graphics.fallbackWidth = width;
-        engine.graphics.fallbackHeight = height;
+        std::tie(engine.graphics.fallbackWidth, engine.graphics.fallbackHeight) = {width, height};
     }
-
     void setPointer(float x, float y)
     {
-        application.input->mouseX = x;
-        application.input->mouseY = y;
+        std::tie(application.input->mouseX, application.input->mouseY) = {x, y};
     }
 
-    // One fixed step as the editor runs it: the mode's particles first, then the menus.
+    // One fixed step of the mode's particles, as the editor runs it before the menus.
     void stepParticles() { mode.particleSystem->update(Application::fixedStep); }
 
     HeadlessEngine engine;
     Application application;
     ApplicationMode mode;
     std::map<std::string, FontAdjustment> savedAdjustments;
-    Ogre::TextureManager* textureManager = nullptr; // owned when made here
+    std::unique_ptr<Ogre::TextureManager> textureManager; // only when made here
+};
+
+// A prepared editor on the headless menu engine, driven the way a user drives it: the pointer
+// moves, fixed steps run, buttons go down and up. Unless told otherwise its menus have slid in
+// and come to rest (they then take clicks).
+class EditorMenuTestEngine
+{
+public:
+    explicit EditorMenuTestEngine(bool settled = true)
+    {
+        editor.reset(new EditorMode(&menus.application));
+        // A model file that does not exist: the editor starts a new model and never saves here.
+        editor->prepare({"/nonexistent-bramblewick-test-folder/model.xml"});
+        if (settled)
+            settle();
+    }
+
+    ~EditorMenuTestEngine() { editor->deactivate(); }
+
+    void step(int count = 1)
+    {
+        for (int i = 0; i < count; ++i)
+            editor->update(Application::fixedStep);
+    }
+
+    // Runs fixed steps until the side menu is in, then lets it come to rest; answers the first.
+    int settle()
+    {
+        int steps = 0;
+        for (; steps < 600 && editor->menuSystem->sideState != MenuSystem::Shown; ++steps)
+            step();
+        step(60);
+        return steps;
+    }
+
+    // The point at `share` of the panel's width, half way down.
+    static Ogre::Vector3 pointIn(const Panel* panel, float share = 0.5f)
+    {
+        return panel->targetPosition +
+               Ogre::Vector3(panel->targetSize.x * share, panel->targetSize.y * 0.5f, 0.0f);
+    }
+
+    void pointAt(const Ogre::Vector3& point)
+    {
+        menus.setPointer(point.x, point.y);
+        step();
+    }
+
+    void press() { editor->mousePressed(OIS::MB_Left); }
+    void release() { editor->mouseReleased(OIS::MB_Left); }
+
+    // Press and release over `point` with a step between, as a quick click.
+    void clickAt(const Ogre::Vector3& point)
+    {
+        pointAt(point);
+        press();
+        step();
+        release();
+    }
+
+    void click(const Panel* panel) { clickAt(pointIn(panel)); }
+
+    static std::string captionOf(const MenuPanel* panel)
+    {
+        return panel->textElement->getCaption().asUTF8();
+    }
+
+    MenuTestEngine menus;
+    std::unique_ptr<EditorMode> editor;
 };

@@ -12,7 +12,6 @@
 #include <fstream>
 #include <set>
 #include <sstream>
-#include <string>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -42,7 +41,6 @@ TEST(SampleCharacter, LoadsPosesAndSavesBackUnchanged)
     EditorTestFixture session;
     EditorMode* editor = session.editor;
     editor->loadModel(model.string(), animation.string());
-
     std::vector<Voxel*> voxels = editor->getVoxels();
     EXPECT_GE(voxels.size(), 1000u);
     EXPECT_LE(voxels.size(), 3000u);
@@ -57,16 +55,13 @@ TEST(SampleCharacter, LoadsPosesAndSavesBackUnchanged)
     EXPECT_GT(frame.topForward.z, 0.99f);
 
     // Every voxel is bound, once.
-    std::set<Skeleton::Element*> bound;
-    size_t boundCount = 0;
+    std::multiset<Skeleton::Element*> bound;
     for (const auto& [index, group] : skeleton->bindings)
     {
         EXPECT_LT(index, static_cast<int>(skeleton->system->sticks.size()));
         bound.insert(group.elements.begin(), group.elements.end());
-        boundCount += group.elements.size();
     }
-    EXPECT_EQ(bound.size(), voxels.size());
-    EXPECT_EQ(boundCount, voxels.size());
+    EXPECT_EQ(bound, std::multiset<Skeleton::Element*>(voxels.begin(), voxels.end()));
 
     // At least three looping or one-shot animations, each with a comment and poses of the
     // right length, that can all be shown.
@@ -77,9 +72,7 @@ TEST(SampleCharacter, LoadsPosesAndSavesBackUnchanged)
         EXPECT_GE(a.frames.size(), 3u);
         EXPECT_GT(a.end, 0.0f);
         for (const auto& [time, pose] : a.frames)
-        {
             ASSERT_EQ(pose.size(), skeleton->entries.size()) << a.comment << " at " << time;
-        }
         std::vector<Ogre::Vector3> pose;
         for (float t = 0.0f; t <= a.end; t += 0.1f)
         {
@@ -92,8 +85,8 @@ TEST(SampleCharacter, LoadsPosesAndSavesBackUnchanged)
     for (Voxel* voxel : voxels)
     {
         const Voxel::Cell& cell = voxel->getGridPosition();
-        Ogre::Vector3 centre(cell.x + 0.5f, cell.y + 0.5f, cell.z + 0.5f);
-        ASSERT_LT(voxel->getPosition().distance(centre), 0.001f);
+        ASSERT_LT(voxel->getPosition().distance(Ogre::Vector3(cell.x, cell.y, cell.z) + 0.5f),
+                  0.001f);
     }
 
     // Saving gives back the very same text: the files are in the editor's own layout and the
