@@ -85,7 +85,6 @@ void BarMenuView::onClicked(MenuPanel* panel)
     }
     if (panel == saveButton)
     {
-        clearMessage();
         // Copies: saving may switch the view mode, and the names must not change under it.
         std::string modelFile = editor->modelFileName;
         std::string animationFile = editor->animationFileName;

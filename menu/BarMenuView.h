@@ -18,7 +18,7 @@ public:
     void onClicked(MenuPanel* panel) override;
 
     // Shows `text` in red on the left of the bar, after any message still shown (each text
-    // once), until clearMessage. A click on "Save" clears it before saving.
+    // once), until clearMessage. Every save clears it before writing.
     void showMessage(const std::string& text);
     void clearMessage();
 

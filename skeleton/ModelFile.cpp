@@ -347,6 +347,11 @@ void EditorMode::saveModel(const std::string& modelFile, const std::string& anim
     }
     rebindSkeleton();
     resetToRestPose();
+    // A failure shown for an earlier save must not outlive a save that works.
+    if (menuSystem && menuSystem->barMenuView)
+    {
+        menuSystem->barMenuView->clearMessage();
+    }
 
     TiXmlDocument modelDocument;
     TiXmlElement* model = addElement(&modelDocument, "model");

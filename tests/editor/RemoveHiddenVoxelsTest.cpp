@@ -48,11 +48,12 @@ TEST(RemoveHiddenVoxels, IndexPicksExactlyAsTheBruteForceOnARandomModel)
     for (int i = 0; i < 500; ++i)
         editor->addVoxel(cell(random), cell(random) + 6, cell(random), Ogre::ColourValue::White,
                          i % 9 == 0 ? QUERY_NEW_VOXEL : QUERY_VOXEL);
-    // Posed voxels sit off the lattice; a turned box that is no voxel; two touching boxes met on
-    // their shared edge, where "tie10" comes before "tie2" in the engine's name order.
+    // Posed voxels sit off the lattice, one of them turned; two touching boxes meet on their
+    // shared edge, where "tie10" comes before "tie2" in the engine's name order.
     for (size_t i = 0; i < editor->voxels.size(); i += 11)
         editor->voxels[i]->node->translate(jitter() - 0.5f);
-    auto addBox = [&](const char* name, const Ogre::Vector3& at, const Ogre::Quaternion& turn)
+    editor->voxels[1]->node->rotate(Ogre::Vector3(1, 1, 0).normalisedCopy(), Ogre::Degree(30));
+    for (const char* name : {"tie2", "tie10"})
     {
         Ogre::ManualObject* object = scene->createManualObject(name);
         object->begin("BaseWhiteNoLighting", Ogre::RenderOperation::OT_LINE_LIST);
@@ -60,12 +61,10 @@ TEST(RemoveHiddenVoxels, IndexPicksExactlyAsTheBruteForceOnARandomModel)
         object->position(0.5f, 0.5f, 0.5f);
         object->end();
         object->setQueryFlags(QUERY_VOXEL);
-        scene->getRootSceneNode()->createChildSceneNode(at, turn)->attachObject(object);
-    };
-    addBox("turned", Ogre::Vector3(8, 3, 0),
-           Ogre::Quaternion(Ogre::Degree(30), Ogre::Vector3(1, 1, 0).normalisedCopy()));
-    addBox("tie2", Ogre::Vector3(20.5f, 0.5f, 0.5f), Ogre::Quaternion::IDENTITY);
-    addBox("tie10", Ogre::Vector3(21.5f, 0.5f, 0.5f), Ogre::Quaternion::IDENTITY);
+        scene->getRootSceneNode()
+            ->createChildSceneNode(Ogre::Vector3(name[3] == '2' ? 20.5f : 21.5f, 0.5f, 0.5f))
+            ->attachObject(object);
+    }
 
     RayPickIndex index(scene, QUERY_VOXEL);
     int hits = 0;

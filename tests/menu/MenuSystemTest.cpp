@@ -25,30 +25,6 @@ bool allHidden(MenuPanelManager* view)
 }
 } // namespace
 
-TEST(MenuSystem, SlidesInAndTakesInputOnlyOnceTheSideIsIn)
-{
-    EditorMenuTestEngine test(false);
-    MenuSystem* menus = test.editor->menuSystem;
-    EXPECT_EQ(menus->state, MenuSystem::SlidingIn);
-    EXPECT_EQ(menus->currentView, static_cast<MenuView*>(menus->modelMenuView));
-
-    // Over "Save" while sliding: no focus, the press goes to the tool.
-    BarMenuView* bar = menus->barMenuView;
-    test.menus.setPointer(1700, 1050);
-    test.step(10);
-    EXPECT_FALSE(bar->isActive());
-    EXPECT_FALSE(bar->mousePressed(OIS::MB_Left));
-
-    EXPECT_LT(test.settle(), 100);
-    EXPECT_EQ(menus->state, MenuSystem::Shown);
-    EXPECT_EQ(bar->focus, bar->saveButton);
-    EXPECT_EQ(bar->saveButton->container->getMaterialName(), "MenuSystemControlFocusBackground");
-    // At rest: the bar shows 56 units, the side panel sits 2 units in, the buttons on the right.
-    EXPECT_NEAR(menus->barPanel->container->getTop(), 1024, 0.1);
-    EXPECT_NEAR(bar->saveButton->container->getLeft(), 1600, 0.1);
-    EXPECT_NEAR(bar->resetCameraButton->container->getLeft(), 1280, 0.1);
-}
-
 TEST(MenuSystem, LaterRequestReplacesTheWaitingView)
 {
     EditorMenuTestEngine test;
