@@ -33,14 +33,10 @@ public:
     {
         // Without a render system nobody makes the texture manager that materials need.
         if (!Ogre::TextureManager::getSingletonPtr())
-        {
             textureManager.reset(new Ogre::DefaultTextureManager());
-        }
         Ogre::OverlayManager* overlays = engine.graphics.overlayManager;
         if (!overlays->getOverlayElementFactoryMap().count("TextArea2"))
-        {
             overlays->addOverlayElementFactory(new Ogre::TextAreaOverlayElement2Factory());
-        }
         engine.graphics.overlays = {overlays->create("OverlayHUD"),
                                     overlays->create("OverlayMenu")};
         engine.graphics.application = &application;
@@ -60,13 +56,9 @@ public:
             pass->createTextureUnitState();
         }
         for (std::string family : {"BasicFontOutline", "InputFontOutline", "BasicFont"})
-        {
             for (const char* size : {"100", "050", "025"})
-            {
                 Ogre::FontManager::getSingleton().create("Latin1" + family + size,
                                                          Ogre::RGN_DEFAULT);
-            }
-        }
         Ogre::FontManager::getSingleton().create("Latin1Handwriting", Ogre::RGN_DEFAULT);
 
         savedAdjustments = fontAdjustments;
@@ -138,7 +130,6 @@ public:
         return steps;
     }
 
-    // The point at `share` of the panel's width, half way down.
     static Ogre::Vector3 pointIn(const Panel* panel, float share = 0.5f)
     {
         return panel->targetPosition +
@@ -154,7 +145,6 @@ public:
     void press() { editor->mousePressed(OIS::MB_Left); }
     void release() { editor->mouseReleased(OIS::MB_Left); }
 
-    // Press and release over `point` with a step between, as a quick click.
     void clickAt(const Ogre::Vector3& point)
     {
         pointAt(point);
