@@ -60,12 +60,7 @@ TEST(GraphicsPick, NearerObjectWinsEveryMaskBitCountsAndTiesKeepTheEarlierName)
     EXPECT_EQ(pick(engine, downAt(0, 0), 1 | 2).object, low) << "the nearer one lacks bit 2";
     EXPECT_EQ(pick(engine, downAt(0, 0), 8).object, nullptr);
 
-    Ogre::ManualObject* loose = engine.sceneManager->createManualObject("loose");
-    loose->begin("BaseWhiteNoLighting", Ogre::RenderOperation::OT_LINE_LIST);
-    loose->position(-5, -5, -5);
-    loose->position(5, 9, 5);
-    loose->end();
-    loose->setQueryFlags(0xFFFFFFFF);
+    makeBox(engine, "loose", Ogre::Vector3::ZERO, Ogre::Vector3(5, 9, 5), ~0u)->detachFromParent();
     EXPECT_EQ(pick(engine, downAt(0, 0), 1 | 2).object, low) << "an unattached object is skipped";
 
     high->getParentSceneNode()->setPosition(5, 3.5f, 0);
@@ -112,9 +107,7 @@ TEST(GraphicsOverlay, IndexPastTheEndThrowsOutOfRange)
     HeadlessEngine engine;
     Graphics& graphics = engine.graphics;
     for (const char* name : {"OverlayHUD", "OverlayMenu", "OverlayLastAlwaysOn"})
-    {
         graphics.overlays.push_back(engine.graphics.overlayManager->create(name));
-    }
     EXPECT_EQ(graphics.getOverlay(1)->getName(), "OverlayMenu");
     try
     {

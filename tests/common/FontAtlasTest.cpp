@@ -21,9 +21,7 @@ namespace
 // How far the text element samples beyond each glyph rectangle, in texture units.
 const float samplingMargin = 0.0065f;
 
-const Ogre::Font::CodePoint firstCodePoint = 32;
-const Ogre::Font::CodePoint lastCodePoint = 255;
-
+const Ogre::Font::CodePoint firstCodePoint = 32, lastCodePoint = 255;
 const char* const fontGroup = "FontAtlasTest";
 
 const char* const menuFontNames[] = {
@@ -67,9 +65,7 @@ TEST_F(MenuFonts, WidenedGlyphRectanglesStayInsideTheAtlasAndApart)
     for (const char* name : menuFontNames)
     {
         if (Ogre::FontPtr menuFont = font(name))
-        {
             atlases.emplace(menuFont->getSource(), menuFont);
-        }
     }
     ASSERT_EQ(6u, atlases.size());
     for (const auto& [source, menuFont] : atlases)
@@ -94,7 +90,6 @@ TEST_F(MenuFonts, WidenedGlyphRectanglesStayInsideTheAtlasAndApart)
             rects.push_back(rect);
         }
         for (std::size_t a = 0; a < rects.size(); ++a)
-        {
             for (std::size_t b = a + 1; b < rects.size(); ++b)
             {
                 const float horizontalGap =
@@ -107,6 +102,5 @@ TEST_F(MenuFonts, WidenedGlyphRectanglesStayInsideTheAtlasAndApart)
                             verticalGap >= 2.0f * texel)
                     << "code points " << a + firstCodePoint << " and " << b + firstCodePoint;
             }
-        }
     }
 }

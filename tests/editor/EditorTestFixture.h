@@ -15,9 +15,18 @@
 #include <OgreSceneManager.h>
 
 #include <algorithm>
+#include <fstream>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
+
+inline std::string readFile(const std::string& name)
+{
+    std::stringstream text;
+    text << std::ifstream(name, std::ios::binary).rdbuf();
+    return text.str();
+}
 
 // Input whose keys and pointer the test sets by hand.
 class FakeInput : public Input
@@ -41,8 +50,7 @@ public:
     LogCapture() { Ogre::LogManager::getSingleton().getDefaultLog()->addListener(this); }
     ~LogCapture() override
     {
-        if (Ogre::LogManager::getSingletonPtr())
-            Ogre::LogManager::getSingleton().getDefaultLog()->removeListener(this);
+        Ogre::LogManager::getSingleton().getDefaultLog()->removeListener(this);
     }
     void messageLogged(const Ogre::String& message, Ogre::LogMessageLevel, bool,
                        const Ogre::String&, bool&) override
@@ -88,7 +96,6 @@ public:
     void release(OIS::KeyCode code) { editor->keyReleased(KeyEvent{code}); }
     bool shown(const char* name) { return engine.sceneManager->hasManualObject(name); }
 
-    // Removes every voxel, the start voxel included.
     void clearVoxels()
     {
         while (!editor->voxels.empty())
@@ -108,10 +115,10 @@ public:
     }
     void aimAt(const Ogre::Vector3& point)
     {
-        Ogre::Vector3 screen = editor->projectToScreen(point);
+        const Ogre::Vector3 screen = editor->projectToScreen(point);
         aimAtScreen(screen.x, screen.y);
     }
-    // Moves the camera to eye, looking at target, with the pointer in the middle of the view.
+    // The pointer goes to the middle of the view.
     void lookFrom(const Ogre::Vector3& eye, const Ogre::Vector3& target)
     {
         engine.camera->setPosition(eye);
@@ -130,8 +137,7 @@ public:
     // Fixed steps of a held button; the tool always hears button 0.
     void hold(int steps = 1)
     {
-        const OIS::MouseButtonID held = OIS::MB_Left;
-        for (int i = 0; i < steps; ++i)
+        for (const OIS::MouseButtonID held = OIS::MB_Left; steps-- > 0;)
             editor->toolMode->mouseHeld(&held);
     }
     void dragRectangle(float x0, float y0, float x1, float y1)
@@ -146,10 +152,9 @@ public:
     // The list index of the voxel at a cell, or -1.
     int voxelAt(int x, int y, int z)
     {
-        for (size_t i = 0; i < editor->voxels.size(); ++i)
-            if (editor->voxels[i]->getGridPosition() == Voxel::Cell{x, y, z})
-                return int(i);
-        return -1;
+        auto at = [&](Voxel* voxel) { return voxel->getGridPosition() == Voxel::Cell{x, y, z}; };
+        auto found = std::find_if(editor->voxels.begin(), editor->voxels.end(), at);
+        return found == editor->voxels.end() ? -1 : int(found - editor->voxels.begin());
     }
 
     HeadlessEngine engine;

@@ -63,9 +63,7 @@ TEST_F(MenuPanelManagerTest, HitTestPrefersTheLastPanelAndSkipsOthers)
         {at(100, 15), knob},  {at(50, 15), track},        {at(0, 0), track},
         {at(200, 30), track}, {at(200.01f, 30), nullptr}, {at(50, -0.01f), nullptr}};
     for (const auto& [point, panel] : hits)
-    {
         EXPECT_EQ(view.panelAt(point), panel) << point;
-    }
 
     // A text box never takes the pointer, nor does a hidden panel.
     MenuPanel* box = view.addTextBox(100, 1);

@@ -10,18 +10,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace
 {
 bool allHidden(MenuPanelManager* view)
 {
-    for (MenuPanel* panel : view->panels)
-    {
-        if (panel->container->isVisible() || panel->topLeft->simulated)
-        {
-            return false;
-        }
-    }
-    return true;
+    return std::none_of(view->panels.begin(), view->panels.end(),
+                        [](MenuPanel* panel)
+                        { return panel->container->isVisible() || panel->topLeft->simulated; });
 }
 } // namespace
 
@@ -57,9 +54,7 @@ TEST(MenuSystem, LaterRequestReplacesTheWaitingView)
 
     int steps = 0;
     for (; menus->currentView == first && steps < 200; ++steps)
-    {
         test.step();
-    }
     // The exchange comes on the first swing past the hidden target, well before rest.
     EXPECT_LT(steps, 40);
     EXPECT_EQ(menus->currentView, &third);

@@ -20,9 +20,7 @@ std::unique_ptr<MenuPanel> makePanel(MenuTestEngine& test, float charHeight = -1
     panel->init(&test.mode);
     panel->enableSingleImage("MenuSystemControlBackground");
     if (withText)
-    {
         panel->enableText(Ogre::ColourValue::White, charHeight, -1);
-    }
     panel->attach(1);
     return panel;
 }
@@ -158,9 +156,7 @@ TEST(PanelMotion, TextColourFadesAndSizeNeverTurnsNegative)
     EXPECT_NEAR(panel->textElement->getColourBottom().r, 0.7f, 1e-5);
     EXPECT_NEAR(panel->textElement->getColourTop().g, 0.7f, 1e-5);
     for (int i = 0; i < 60; ++i)
-    {
         panel->update(Application::fixedStep);
-    }
     EXPECT_EQ(panel->textElement->getColourBottom(), panel->textColour);
 
     // The bottom-right corner flung past the top-left one: the element collapses, never flips.

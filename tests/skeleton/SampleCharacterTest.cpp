@@ -9,27 +9,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 
-namespace
-{
-
 const fs::path EXAMPLES = fs::path(__FILE__).parent_path() / ".." / ".." / "examples";
-
-std::string readFile(const fs::path& name)
-{
-    std::ifstream stream(name, std::ios::binary);
-    std::stringstream text;
-    text << stream.rdbuf();
-    return text.str();
-}
-
-} // namespace
 
 // The sample that ./scripts/run opens must load, pose through every key and save back unchanged.
 TEST(SampleCharacter, LoadsPosesAndSavesBackUnchanged)
