@@ -18,6 +18,7 @@ import os
 import shutil
 import signal
 import subprocess
+import sys
 import tempfile
 import time
 
@@ -295,6 +296,31 @@ class Editor:
         self.release(button)
 
 
+def read_ppm(data):
+    """Splits a binary PPM (P6, 8 bits) into its width, height and RGB bytes."""
+    fields = []
+    position = 0
+    while len(fields) < 4:  # "P6", width, height, maximum, separated by white space
+        while data[position:position + 1].isspace():
+            position += 1
+        end = position
+        while not data[end:end + 1].isspace():
+            end += 1
+        fields.append(data[position:end])
+        position = end
+    if fields[0] != b"P6" or fields[3] != b"255":
+        raise HarnessError(f"unexpected picture format {fields}")
+    return int(fields[1]), int(fields[2]), data[position + 1:]
+
+
+def run_tests(tests):
+    """The command line of a test script: BUILD_DIR CASE runs one case of `tests`."""
+    if len(sys.argv) != 3 or sys.argv[2] not in tests:
+        sys.exit(f"usage: {sys.argv[0]} BUILD_DIR {{{','.join(tests)}}}")
+    tests[sys.argv[2]](os.path.abspath(sys.argv[1]))
+    print("ok")
+
+
 class Picture:
     """The pixels of a screenshot, read through ImageMagick (no imaging module needed)."""
 
@@ -302,20 +328,7 @@ class Picture:
         self.path = path
         data = subprocess.run(["convert", path, "-depth", "8", "ppm:-"], stdout=subprocess.PIPE,
                               check=True, timeout=30).stdout
-        fields = []
-        position = 0
-        while len(fields) < 4:  # "P6", width, height, maximum, separated by white space
-            while data[position:position + 1].isspace():
-                position += 1
-            end = position
-            while not data[end:end + 1].isspace():
-                end += 1
-            fields.append(data[position:end])
-            position = end
-        if fields[0] != b"P6" or fields[3] != b"255":
-            raise HarnessError(f"{path}: unexpected picture format {fields}")
-        self.width, self.height = int(fields[1]), int(fields[2])
-        self.data = data[position + 1:]
+        self.width, self.height, self.data = read_ppm(data)
 
     def at(self, x, y):
         """(r, g, b) of the pixel at column x, row y."""

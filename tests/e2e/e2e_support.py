@@ -10,7 +10,7 @@ import time
 import xml.etree.ElementTree as ElementTree
 import zlib
 
-from bramblewick_e2e import HarnessError
+from bramblewick_e2e import HarnessError, read_ppm
 
 EXAMPLES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "examples")
 SAMPLE_MODEL = "bramblewick.xml"
@@ -39,21 +39,10 @@ class Picture:
 
     @staticmethod
     def from_ppm(data):
-        fields, offset = [], 0
-        while len(fields) < 4:  # magic, width, height, maximum
-            while data[offset:offset + 1].isspace():
-                offset += 1
-            end = offset
-            while not data[end:end + 1].isspace():
-                end += 1
-            fields.append(data[offset:end])
-            offset = end
-        check(fields[0] == b"P6" and fields[3] == b"255", "unexpected picture format")
-        width, height = int(fields[1]), int(fields[2])
-        offset += 1
+        width, height, pixels = read_ppm(data)
         stride = width * 3
         return Picture(width, height,
-                       [data[offset + y * stride:offset + (y + 1) * stride] for y in range(height)])
+                       [pixels[y * stride:(y + 1) * stride] for y in range(height)])
 
     def write_png(self, path):
         def chunk(kind, body):

@@ -7,7 +7,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from bramblewick_e2e import Editor  # noqa: E402
+from bramblewick_e2e import Editor, run_tests  # noqa: E402
 from e2e_support import (StartCamera, check, click_button, copy_sample,  # noqa: E402
                          read_animations, read_particles, save, shoot)
 from test_sample_and_tools import QUIET_SPOT, knob_centre, settle, start  # noqa: E402
@@ -180,7 +180,4 @@ TESTS = {
 }
 
 if __name__ == "__main__":
-    if len(sys.argv) != 3 or sys.argv[2] not in TESTS:
-        sys.exit(f"usage: {sys.argv[0]} BUILD_DIR {{{','.join(TESTS)}}}")
-    TESTS[sys.argv[2]](os.path.abspath(sys.argv[1]))
-    print("ok")
+    run_tests(TESTS)

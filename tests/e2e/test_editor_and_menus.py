@@ -13,7 +13,7 @@ import time
 import xml.etree.ElementTree as ElementTree
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from bramblewick_e2e import Editor, HarnessError  # noqa: E402
+from bramblewick_e2e import Editor, HarnessError, run_tests  # noqa: E402
 
 WIDTH, HEIGHT = 1280, 720  # the run folder's window
 START_EYE = (0.0, 15.0, 70.0)  # looking along -z at (0, 15, 0)
@@ -432,7 +432,4 @@ TESTS = {
 }
 
 if __name__ == "__main__":
-    if len(sys.argv) != 3 or sys.argv[2] not in TESTS:
-        sys.exit(f"usage: {sys.argv[0]} BUILD_DIR {{{','.join(TESTS)}}}")
-    TESTS[sys.argv[2]](os.path.abspath(sys.argv[1]))
-    print("ok")
+    run_tests(TESTS)

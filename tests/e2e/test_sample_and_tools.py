@@ -11,7 +11,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from bramblewick_e2e import Editor  # noqa: E402
+from bramblewick_e2e import Editor, run_tests  # noqa: E402
 from e2e_support import (StartCamera, check, click_button, colour_distance,  # noqa: E402
                          copy_sample, hold_at, read_voxels, save, shoot, write_model)
 
@@ -277,7 +277,4 @@ TESTS = {
 }
 
 if __name__ == "__main__":
-    if len(sys.argv) != 3 or sys.argv[2] not in TESTS:
-        sys.exit(f"usage: {sys.argv[0]} BUILD_DIR {{{','.join(TESTS)}}}")
-    TESTS[sys.argv[2]](os.path.abspath(sys.argv[1]))
-    print("ok")
+    run_tests(TESTS)

@@ -6,7 +6,7 @@ import subprocess
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from bramblewick_e2e import Editor, HarnessError, Xvfb  # noqa: E402
+from bramblewick_e2e import Editor, HarnessError, Xvfb, run_tests  # noqa: E402
 
 
 def check(condition, message):
@@ -136,7 +136,4 @@ TESTS = {
 }
 
 if __name__ == "__main__":
-    if len(sys.argv) != 3 or sys.argv[2] not in TESTS:
-        sys.exit(f"usage: {sys.argv[0]} BUILD_DIR {{{','.join(TESTS)}}}")
-    TESTS[sys.argv[2]](os.path.abspath(sys.argv[1]))
-    print("ok")
+    run_tests(TESTS)
