@@ -137,13 +137,18 @@ BUTTON_EDGE_X = 205            # right end of the side menu buttons, clear of th
 
 # --- editing core ----------------------------------------------------------------------------
 
+def start_view(editor, file_name):
+    """Starts the editor, waits for the menus to rest and pictures the start view."""
+    editor.start()
+    editor.settle()
+    editor.move(700, 300)
+    editor.wait_frames(3)
+    return editor.picture(file_name)
+
+
 def test_start_voxel_grey_with_outline(build_dir):
     with Editor(build_dir, name="startvoxel") as editor:
-        editor.start()
-        editor.settle()
-        editor.move(700, 300)
-        editor.wait_frames(3)
-        picture = editor.picture("editor_start_voxel.png")
+        picture = start_view(editor, "editor_start_voxel.png")
 
         x1, y1, x2, y2 = front_face(picture)
         expected_x, expected_y = project((0.5, 0.5, 1.0))
@@ -174,11 +179,7 @@ def test_start_voxel_grey_with_outline(build_dir):
 
 def test_fly_turn_and_reset_camera(build_dir):
     with Editor(build_dir, name="fly") as editor:
-        editor.start()
-        editor.settle()
-        editor.move(700, 300)
-        editor.wait_frames(3)
-        start = editor.picture("editor_fly_start.png")
+        start = start_view(editor, "editor_fly_start.png")
         start_face = front_face(start)
 
         editor.key_down("w")

@@ -183,6 +183,14 @@ def test_one_edit_with_sculpt(build_dir):
     shutil.rmtree(folder, ignore_errors=True)
 
 
+def check_knobs(picture, values):
+    """Each colour slider's knob stands where its value puts it on the track."""
+    for name, value in values.items():
+        centre = knob_centre(picture, TRACK_ROWS[name])
+        check(centre is not None and abs(centre - track_point(value)) < 5,
+              f"the {name} knob is at {centre}, expected near {track_point(value)}")
+
+
 def test_paint_and_pick_colour(build_dir):
     folder = tempfile.mkdtemp(prefix="bramblewick-paint-")
     model = os.path.join(folder, "row.xml")
@@ -194,10 +202,7 @@ def test_paint_and_pick_colour(build_dir):
         click_button(editor, (track_point(0.25), TRACK_ROWS["green"]))
         editor.wait_frames(6)
         chosen = shoot(editor, "paint_1_colour_chosen.png")
-        for name, value in (("red", 0.75), ("green", 0.25), ("blue", 0.0)):
-            centre = knob_centre(chosen, TRACK_ROWS[name])
-            check(centre is not None and abs(centre - track_point(value)) < 5,
-                  f"the {name} knob is at {centre}, expected near {track_point(value)}")
+        check_knobs(chosen, {"red": 0.75, "green": 0.25, "blue": 0.0})
         swatch = chosen.pixel(*SWATCH)
         check(swatch[0] > 150 and 30 < swatch[1] < 110 and swatch[2] < 30,
               f"the swatch shows {swatch}")
@@ -221,10 +226,7 @@ def test_paint_and_pick_colour(build_dir):
         editor.move(*QUIET_SPOT)
         editor.wait_frames(6)
         picked = shoot(editor, "paint_3_grey_picked.png")
-        for name in TRACK_ROWS:
-            centre = knob_centre(picked, TRACK_ROWS[name])
-            check(centre is not None and abs(centre - track_point(0.5)) < 5,
-                  f"after the pick the {name} knob is at {centre}")
+        check_knobs(picked, {"red": 0.5, "green": 0.5, "blue": 0.5})
         editor.close()
         check(editor.wait_exit() == 0, f"exit status {editor.exit_status}")
     shutil.rmtree(folder, ignore_errors=True)
