@@ -13,6 +13,7 @@
 #include <vector>
 
 class Graphics;
+class MenuPanelManager;
 class MenuSystem;
 class Skeleton;
 class ToolMode;
@@ -63,6 +64,8 @@ public:
     void removeVoxel(int index);
     void removeVoxels(const std::vector<int>& indices);
     int findVoxel(Ogre::MovableObject* object);
+    // Each voxel's own colour in list order, whatever colour a tool shows it in for now.
+    std::vector<Ogre::ColourValue> realColours() const;
     std::vector<Voxel*> getVoxels() { return voxels; }
     void addVoxelAtPointer();
     // The index of the voxel whose box the pointer ray hits first (mask 1), or -1.
@@ -82,6 +85,13 @@ public:
 
     // --- poses and animations ---
     void captureRestPose();
+    // Whether baseAnimation holds a rest pose with one position per particle.
+    bool hasRestPose();
+    // Puts the particles in the given rest pose and every voxel at its cell, both turned by
+    // modelOrientation, without touching bindings or offsets.
+    void placeAtRest(const std::vector<Ogre::Vector3>& restPose);
+    // A shown position taken back to model space (before modelOrientation).
+    Ogre::Vector3 toModelSpace(const Ogre::Vector3& shown) const;
     void applyPose(const std::vector<Ogre::Vector3>& pose);
     void resetToRestPose();
     void setSkeletonSimulating(bool on);
@@ -127,4 +137,7 @@ private:
     void releaseViewToolAndMenus();
 
     bool windowListenerAdded = false;
+    // The menu that took the press of the button now held; it gets the release. Not owned: the
+    // menu system keeps its views until the mode goes.
+    MenuPanelManager* menuHoldingPress = nullptr;
 };
