@@ -754,15 +754,7 @@ void EditorMode::placeAtRest(const std::vector<Ogre::Vector3>& restPose)
 
 void EditorMode::applyPose(const std::vector<Ogre::Vector3>& pose)
 {
-    std::vector<Verlet::Particle*>& particles = skeleton->system->particles;
-    if (pose.size() != particles.size())
-        throw std::runtime_error("apply pose, pose size != particles size");
-    for (size_t i = 0; i < particles.size(); ++i)
-    {
-        Ogre::Vector3 position = modelOrientation * pose[i];
-        particles[i]->position = position;
-        particles[i]->oldPosition = position;
-    }
+    skeleton->setPose(pose, modelOrientation);
     destroySkeletonObjects();
     createSkeletonObjects();
     skeleton->updateElements(Ogre::Vector3::ZERO);

@@ -16,6 +16,7 @@ class Graphics;
 class MenuPanelManager;
 class MenuSystem;
 class Skeleton;
+struct ModelDocument;
 class ToolMode;
 class ViewMode;
 namespace Ogre
@@ -103,6 +104,9 @@ public:
     void chooseFileNames(const Ogre::StringVector& arguments);
     void saveModel(const std::string& modelFile, const std::string& animationFile);
     void loadModel(const std::string& modelFile, const std::string& animationFile);
+    // The model and its animations as the files hold them, from the voxel list, the skeleton in
+    // its rest pose, the bindings and the animations, without changing any of them.
+    void fillDocument(ModelDocument& document);
     // Tells the user that a file could not be written (log, standard error and the bar menu).
     void reportSaveFailure(const std::string& fileName);
 
