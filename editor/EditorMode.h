@@ -93,6 +93,9 @@ public:
     void chooseFileNames(const Ogre::StringVector& arguments);
     void saveModel(const std::string& modelFile, const std::string& animationFile);
     void loadModel(const std::string& modelFile, const std::string& animationFile);
+    // Replaces the model by the voxels of a .vox file; the model file beside it must not exist
+    // yet, so that the first save cannot overwrite work kept there.
+    void importModel(const std::string& voxFile);
     // Tells the user that a file could not be written (log, standard error and the bar menu).
     void reportSaveFailure(const std::string& fileName);
 
@@ -112,6 +115,8 @@ public:
     std::vector<Animation> animations;
     std::string modelFileName = "new.xml";
     std::string animationFileName;
+    // A .vox file named instead of a model file: imported at start, never written.
+    std::string importFileName;
     Ogre::Quaternion modelOrientation = Ogre::Quaternion::IDENTITY;
     MenuSystem* menuSystem = nullptr; // owned
     // Engine tests without fonts or menu materials switch this off before prepare.

@@ -693,21 +693,73 @@ std::pair<Point, double> meanAndError(const std::vector<Weighted>& colours,
     return {mean, error};
 }
 
-int nearest(const std::vector<Point>& palette, const Point& point)
+// Finds the nearest palette colour. The palette is kept sorted by red, and the search walks out
+// from the query's red in both directions until red alone is farther than the best found, which
+// visits a small part of the palette for most colours.
+class NearestColour
 {
-    int best = 0;
-    float bestDistance = distance2(palette[0], point);
-    for (size_t i = 1; i < palette.size(); ++i)
+public:
+    explicit NearestColour(const std::vector<Point>& palette) : palette(palette)
     {
-        const float d = distance2(palette[i], point);
-        if (d < bestDistance)
-        {
-            bestDistance = d;
-            best = int(i);
-        }
+        for (size_t i = 0; i < palette.size(); ++i)
+            order.push_back(int(i));
+        std::sort(order.begin(), order.end(),
+                  [&](int a, int b) { return palette[a].v[0] < palette[b].v[0]; });
+        for (int i : order)
+            reds.push_back(palette[i].v[0]);
     }
-    return best;
-}
+
+    int operator()(const Point& point) const
+    {
+        const size_t start = size_t(std::lower_bound(reds.begin(), reds.end(), point.v[0]) -
+                                    reds.begin());
+        int best = -1;
+        float bestDistance = 0.0f;
+        const auto consider = [&](size_t at)
+        {
+            const float d = distance2(palette[order[at]], point);
+            if (best < 0 || d < bestDistance || (d == bestDistance && order[at] < best))
+            {
+                bestDistance = d;
+                best = order[at];
+            }
+        };
+        for (size_t up = start, down = start; up < reds.size() || down > 0;)
+        {
+            bool going = false;
+            if (up < reds.size())
+            {
+                const float gap = reds[up] - point.v[0];
+                if (best < 0 || gap * gap <= bestDistance)
+                {
+                    consider(up++);
+                    going = true;
+                }
+                else
+                    up = reds.size();
+            }
+            if (down > 0)
+            {
+                const float gap = point.v[0] - reds[down - 1];
+                if (best < 0 || gap * gap <= bestDistance)
+                {
+                    consider(--down);
+                    going = true;
+                }
+                else
+                    down = 0;
+            }
+            if (!going)
+                break;
+        }
+        return best;
+    }
+
+private:
+    const std::vector<Point>& palette;
+    std::vector<int> order;
+    std::vector<float> reds;
+};
 
 // A palette of at most `size` colours for the weighted colours.
 std::vector<uint32_t> reducedPalette(const std::vector<Weighted>& colours, size_t size)
@@ -779,9 +831,10 @@ std::vector<uint32_t> reducedPalette(const std::vector<Weighted>& colours, size_
     for (int round = 0; round < 4; ++round)
     {
         std::vector<std::array<double, 5>> sums(centres.size(), {0, 0, 0, 0, 0});
+        const NearestColour nearest(centres);
         for (size_t i = 0; i < colours.size(); ++i)
         {
-            owner[i] = nearest(centres, colours[i].point);
+            owner[i] = nearest(colours[i].point);
             auto& sum = sums[size_t(owner[i])];
             for (int k = 0; k < 4; ++k)
                 sum[k] += colours[i].point.v[k] * colours[i].weight;
@@ -990,9 +1043,10 @@ std::vector<uint8_t> Vox::encode(const std::vector<Voxel>& voxels, WriteReport* 
         std::vector<Point> palettePoints;
         for (uint32_t colour : palette)
             palettePoints.push_back(pointOf(colour));
+        const NearestColour nearest(palettePoints);
         for (size_t i = 0; i < colours.size(); ++i)
         {
-            const int index = nearest(palettePoints, weighted[i].point);
+            const int index = nearest(weighted[i].point);
             indexOfColour[i] = uint8_t(index + 1);
             const uint32_t from = colours[i], to = palette[size_t(index)];
             if (from == to)
