@@ -13,8 +13,10 @@
 #include <vector>
 
 class Graphics;
+class MenuPanelManager;
 class MenuSystem;
 class Skeleton;
+struct ModelDocument;
 class ToolMode;
 class ViewMode;
 namespace Ogre
@@ -63,6 +65,8 @@ public:
     void removeVoxel(int index);
     void removeVoxels(const std::vector<int>& indices);
     int findVoxel(Ogre::MovableObject* object);
+    // Each voxel's own colour in list order, whatever colour a tool shows it in for now.
+    std::vector<Ogre::ColourValue> realColours() const;
     std::vector<Voxel*> getVoxels() { return voxels; }
     void addVoxelAtPointer();
     // The index of the voxel whose box the pointer ray hits first (mask 1), or -1.
@@ -82,6 +86,13 @@ public:
 
     // --- poses and animations ---
     void captureRestPose();
+    // Whether baseAnimation holds a rest pose with one position per particle.
+    bool hasRestPose();
+    // Puts the particles in the given rest pose and every voxel at its cell, both turned by
+    // modelOrientation, without touching bindings or offsets.
+    void placeAtRest(const std::vector<Ogre::Vector3>& restPose);
+    // A shown position taken back to model space (before modelOrientation).
+    Ogre::Vector3 toModelSpace(const Ogre::Vector3& shown) const;
     void applyPose(const std::vector<Ogre::Vector3>& pose);
     void resetToRestPose();
     void setSkeletonSimulating(bool on);
@@ -96,6 +107,9 @@ public:
     // Replaces the model by the voxels of a .vox file; the model file beside it must not exist
     // yet, so that the first save cannot overwrite work kept there.
     void importModel(const std::string& voxFile);
+    // The model and its animations as the files hold them, from the voxel list, the skeleton in
+    // its rest pose, the bindings and the animations, without changing any of them.
+    void fillDocument(ModelDocument& document);
     // Tells the user that a file could not be written (log, standard error and the bar menu).
     void reportSaveFailure(const std::string& fileName);
 
@@ -132,4 +146,7 @@ private:
     void releaseViewToolAndMenus();
 
     bool windowListenerAdded = false;
+    // The menu that took the press of the button now held; it gets the release. Not owned: the
+    // menu system keeps its views until the mode goes.
+    MenuPanelManager* menuHoldingPress = nullptr;
 };

@@ -33,6 +33,7 @@ void EditorMode::importModel(const std::string& voxFile)
     removeVoxels(allVoxels);
     skeleton->clearEntries();
     destroySkeletonObjects();
+    baseAnimation.frames.clear(); // the rest pose is taken again, from no particles
 
     for (const Vox::Voxel& voxel : imported)
         addVoxel(voxel.x, voxel.y, voxel.z, voxel.colour, QUERY_VOXEL);

@@ -75,6 +75,15 @@ void SelectToolMode::voxelRemoved(Voxel* voxel)
     }
 }
 
+void SelectToolMode::collectRealColours(
+    std::unordered_map<const Voxel*, Ogre::ColourValue>& colours) const
+{
+    for (size_t i = 0; i < selection.size() && i < savedColours.size(); ++i)
+    {
+        colours[selection[i]] = savedColours[i];
+    }
+}
+
 void SelectToolMode::startRectangle()
 {
     selection.clear();

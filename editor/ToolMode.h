@@ -1,6 +1,9 @@
 #pragma once
 
 #include <OIS/OISMouse.h>
+#include <OgreColourValue.h>
+
+#include <unordered_map>
 
 class EditorMode;
 class Voxel;
@@ -22,6 +25,9 @@ public:
     virtual void paste() {}
     // Called before the editor destroys a voxel, so that a tool holding it can let go.
     virtual void voxelRemoved(Voxel*) {}
+    // Adds the real colour of every voxel that the tool shows in a colour of its own (the
+    // selection's red), so that saving writes what the user painted.
+    virtual void collectRealColours(std::unordered_map<const Voxel*, Ogre::ColourValue>&) const {}
 
     EditorMode* editor = nullptr; // back pointer
 };

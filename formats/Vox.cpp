@@ -10,6 +10,8 @@
 
 #include "formats/Vox.h"
 
+#include "app/SafeFile.h"
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -22,9 +24,7 @@
 #include <iterator>
 #include <map>
 #include <stdexcept>
-#include <sys/stat.h>
 #include <tuple>
-#include <unistd.h>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -908,62 +908,6 @@ struct OutModel
     std::vector<std::array<uint8_t, 4>> voxels;
 };
 
-// Writes to a temporary file beside the target, syncs it and renames it over the target.
-void writeSafely(const std::vector<uint8_t>& bytes, const std::string& fileName)
-{
-    namespace fs = std::filesystem;
-    const auto refuse = [&](const std::string& why)
-    { throw std::runtime_error("couldn't write " + inQuotes(fileName) + ": " + why); };
-
-    std::error_code error;
-    fs::path target = fileName;
-    if (fs::is_symlink(target, error)) // replace what a link points at, not the link
-    {
-        const fs::path resolved = fs::canonical(target, error);
-        if (!error)
-            target = resolved;
-    }
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-    const int descriptor = ::mkstemp(pattern.data());
-    if (descriptor < 0)
-    {
-        refuse(std::strerror(errno));
-    }
-    // mkstemp makes the file private; give it the old file's mode, or what a new file gets.
-    struct stat existing;
-    if (::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
-    {
-        ::fchmod(descriptor, existing.st_mode & 07777);
-    }
-    else
-    {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::fchmod(descriptor, 0666 & ~mask);
-    }
-    size_t written = 0;
-    while (written < bytes.size())
-    {
-        const ssize_t n = ::write(descriptor, bytes.data() + written, bytes.size() - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        written += size_t(n);
-    }
-    const int writeError = written == bytes.size() ? 0 : (errno ? errno : EIO);
-    const bool synced = writeError == 0 && ::fsync(descriptor) == 0;
-    const int syncError = synced ? 0 : errno;
-    const bool closed = ::close(descriptor) == 0;
-    if (writeError || !synced || !closed || std::rename(pattern.c_str(), target.c_str()) != 0)
-    {
-        const int cause = writeError ? writeError : (syncError ? syncError : errno);
-        ::unlink(pattern.c_str());
-        refuse(std::strerror(cause ? cause : EIO));
-    }
-}
-
 } // namespace
 
 std::vector<Vox::Voxel> Vox::read(const std::string& fileName)
@@ -1204,6 +1148,15 @@ Vox::WriteReport Vox::write(const std::vector<Voxel>& voxels, const std::string&
         }
     }
     WriteReport report;
-    writeSafely(encode(voxels, &report), fileName);
+    const std::vector<uint8_t> bytes = encode(voxels, &report);
+    errno = 0;
+    const bool written = writeFileSafely(fileName, [&](std::FILE* file) {
+        return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    });
+    if (!written)
+    {
+        throw std::runtime_error("couldn't write " + inQuotes(fileName) +
+                                 (errno ? std::string(": ") + std::strerror(errno) : ""));
+    }
     return report;
 }

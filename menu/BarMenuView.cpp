@@ -88,7 +88,7 @@ void BarMenuView::onClicked(MenuPanel* panel)
         // Copies: saving may switch the view mode, and the names must not change under it.
         std::string modelFile = editor->modelFileName;
         std::string animationFile = editor->animationFileName;
-        editor->saveModel(modelFile, animationFile);
+        runLogged([&] { editor->saveModel(modelFile, animationFile); });
     }
     else if (panel == resetCameraButton)
     {

@@ -316,8 +316,12 @@ void ModelMenuView::onClicked(MenuPanel* panel)
     }
     if (panel == rebindButton)
     {
-        editor()->rebindSkeleton();
-        editor()->resetToRestPose();
+        runLogged(
+            [&]
+            {
+                editor()->rebindSkeleton();
+                editor()->resetToRestPose();
+            });
     }
 }
 

@@ -231,6 +231,32 @@ void Skeleton::stickOrientation(int stickIndex, Ogre::Vector3& origin, Ogre::Qua
     rotation.normalise();
 }
 
+std::vector<Skeleton::StickPlacement> Skeleton::placeSticks()
+{
+    BodyFrame frame = computeBodyFrame();
+    std::vector<StickPlacement> placements(system->sticks.size());
+    for (size_t i = 0; i < placements.size(); ++i)
+    {
+        stickOrientation(static_cast<int>(i), placements[i].origin, placements[i].rotation, frame);
+    }
+    return placements;
+}
+
+void Skeleton::setPose(const std::vector<Ogre::Vector3>& pose, const Ogre::Quaternion& orientation)
+{
+    std::vector<Verlet::Particle*>& particles = system->particles;
+    if (pose.size() != particles.size())
+    {
+        throw std::runtime_error("apply pose, pose size != particles size");
+    }
+    for (size_t i = 0; i < particles.size(); ++i)
+    {
+        Ogre::Vector3 position = orientation * pose[i];
+        particles[i]->position = position;
+        particles[i]->oldPosition = position;
+    }
+}
+
 void Skeleton::computeBindOffsets()
 {
     BodyFrame frame = computeBodyFrame();

@@ -51,6 +51,13 @@ public:
         int bodyAreaHint = 0;
     };
 
+    // Where a stick's frame sits: at its first particle, turned by its rotation.
+    struct StickPlacement
+    {
+        Ogre::Vector3 origin = Ogre::Vector3::ZERO;
+        Ogre::Quaternion rotation = Ogre::Quaternion::IDENTITY;
+    };
+
     struct BindingGroup
     {
         std::vector<Element*> elements; // not owned
@@ -75,6 +82,11 @@ public:
     BodyFrame computeBodyFrame();
     void stickOrientation(int stickIndex, Ogre::Vector3& origin, Ogre::Quaternion& rotation,
                           const BodyFrame& frame);
+    // Every stick's frame for the current particle positions (the body frame computed once).
+    std::vector<StickPlacement> placeSticks();
+    // Puts particle i at orientation * pose[i], without velocity. Throws std::runtime_error
+    // "apply pose, pose size != particles size", changing nothing, when the lengths differ.
+    void setPose(const std::vector<Ogre::Vector3>& pose, const Ogre::Quaternion& orientation);
     void computeBindOffsets();
     void updateElements(const Ogre::Vector3& offset);
     // Takes an element out of whatever group holds it (for removed voxels).
