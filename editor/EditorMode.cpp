@@ -131,7 +131,10 @@ void EditorMode::prepare(const Ogre::StringVector& arguments)
 
     setUpScene();
 
-    loadModel(modelFileName, animationFileName);
+    if (!importFileName.empty())
+        importModel(importFileName);
+    else
+        loadModel(modelFileName, animationFileName);
 
     Graphics* graphics = getGraphics();
     if (graphics && graphics->renderWindow)
@@ -145,8 +148,23 @@ void EditorMode::chooseFileNames(const Ogre::StringVector& arguments)
 {
     if (!arguments.empty() && Ogre::StringUtil::endsWith(arguments[0], ".xml", true))
         modelFileName = arguments[0];
+    // A .vox model is imported, and saved as the model file of the same name beside it. It has
+    // no skeleton, so an animation file named with it would be emptied by the first save.
+    const bool importing =
+        !arguments.empty() && Ogre::StringUtil::endsWith(arguments[0], ".vox", true);
+    if (importing)
+    {
+        importFileName = arguments[0];
+        modelFileName = importFileName.substr(0, importFileName.size() - 4) + ".xml";
+        writeLog("importing file " + importFileName);
+    }
     if (arguments.size() >= 2 && Ogre::StringUtil::endsWith(arguments[1], ".xml", true))
-        animationFileName = arguments[1];
+    {
+        if (importing)
+            writeLog("ERROR, no animation file with a .vox model, ignored " + arguments[1]);
+        else
+            animationFileName = arguments[1];
+    }
     writeLog("using file " + modelFileName);
     writeLog("using animation file " + animationFileName);
 }

@@ -104,6 +104,9 @@ public:
     void chooseFileNames(const Ogre::StringVector& arguments);
     void saveModel(const std::string& modelFile, const std::string& animationFile);
     void loadModel(const std::string& modelFile, const std::string& animationFile);
+    // Replaces the model by the voxels of a .vox file; the model file beside it must not exist
+    // yet, so that the first save cannot overwrite work kept there.
+    void importModel(const std::string& voxFile);
     // The model and its animations as the files hold them, from the voxel list, the skeleton in
     // its rest pose, the bindings and the animations, without changing any of them.
     void fillDocument(ModelDocument& document);
@@ -128,6 +131,8 @@ public:
     std::vector<Animation> animations;
     std::string modelFileName = "new.xml";
     std::string animationFileName;
+    // A .vox file named instead of a model file: imported at start, never written.
+    std::string importFileName;
     Ogre::Quaternion modelOrientation = Ogre::Quaternion::IDENTITY;
     MenuSystem* menuSystem = nullptr; // owned
     // Engine tests without fonts or menu materials switch this off before prepare.
