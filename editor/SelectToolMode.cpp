@@ -75,6 +75,14 @@ void SelectToolMode::voxelRemoved(Voxel* voxel)
     }
 }
 
+const Ogre::ColourValue* SelectToolMode::ownColour(const Voxel* voxel) const
+{
+    for (size_t i = 0; i < selection.size(); ++i)
+        if (selection[i] == voxel)
+            return &savedColours[i];
+    return nullptr;
+}
+
 void SelectToolMode::startRectangle()
 {
     selection.clear();
@@ -178,7 +186,7 @@ void SelectToolMode::moveSelection()
         int x = start.x + static_cast<int>(dragAxis.x * amount);
         int y = start.y + static_cast<int>(dragAxis.y * amount);
         int z = start.z + static_cast<int>(dragAxis.z * amount);
-        selection[i]->setGridPosition(x, y, z);
+        editor->moveVoxel(selection[i], x, y, z);
     }
 }
 

@@ -32,6 +32,8 @@ public:
     void mouseReleased(const OIS::MouseButtonID* button) override;
     // A selected voxel that is about to be destroyed leaves the selection at once.
     void voxelRemoved(Voxel* voxel) override;
+    void letGo() override { deselect(); }
+    const Ogre::ColourValue* ownColour(const Voxel* voxel) const override;
 
     // Gives the selected voxels their colours back (they stay where they were moved), removes
     // the rectangle and the bars and returns to idle.

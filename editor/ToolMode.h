@@ -1,6 +1,7 @@
 #pragma once
 
 #include <OIS/OISMouse.h>
+#include <OgreColourValue.h>
 
 class EditorMode;
 class Voxel;
@@ -22,6 +23,11 @@ public:
     virtual void paste() {}
     // Called before the editor destroys a voxel, so that a tool holding it can let go.
     virtual void voxelRemoved(Voxel*) {}
+    // Called before undo or redo rewrites the model: the tool drops what it holds of it.
+    virtual void letGo() {}
+    // Returns the voxel's own colour when the tool shows it in another one (the selection's
+    // red), else null.
+    virtual const Ogre::ColourValue* ownColour(const Voxel*) const { return nullptr; }
 
     EditorMode* editor = nullptr; // back pointer
 };

@@ -16,6 +16,7 @@ BarMenuView::~BarMenuView()
     delete saveButton;
     delete resetCameraButton;
     delete messagePanel;
+    delete statusPanel;
 }
 
 void BarMenuView::build(ApplicationMode* newOwner, MenuSystem* newMenuSystem,
@@ -42,6 +43,10 @@ void BarMenuView::build(ApplicationMode* newOwner, MenuSystem* newMenuSystem,
     messagePanel->state->selectedTextColour = Ogre::ColourValue::Red;
     messagePanel->state->showNormalLook();
     messagePanel->snapToTarget();
+
+    statusPanel = addTextBox(Panel::unitsY(MESSAGE_HEIGHT), 1);
+    statusPanel->targetSize.x = 0;
+    statusPanel->snapToTarget();
 }
 
 void BarMenuView::setPosition(const Ogre::Vector3& position)
@@ -62,6 +67,11 @@ void BarMenuView::setPosition(const Ogre::Vector3& position)
         {
             messagePanel->targetSize.x = messageWidth();
         }
+    }
+    if (statusPanel)
+    {
+        statusPanel->targetPosition = Ogre::Vector3(position.x + gap, position.y, 0);
+        layoutStatus();
     }
 }
 
@@ -85,10 +95,7 @@ void BarMenuView::onClicked(MenuPanel* panel)
     }
     if (panel == saveButton)
     {
-        // Copies: saving may switch the view mode, and the names must not change under it.
-        std::string modelFile = editor->modelFileName;
-        std::string animationFile = editor->animationFileName;
-        editor->saveModel(modelFile, animationFile);
+        editor->save();
     }
     else if (panel == resetCameraButton)
     {
@@ -109,6 +116,7 @@ void BarMenuView::showMessage(const std::string& text)
     }
     messagePanel->setText(message);
     messagePanel->targetSize.x = messageWidth();
+    layoutStatus();
 }
 
 void BarMenuView::clearMessage()
@@ -120,4 +128,45 @@ void BarMenuView::clearMessage()
     message.clear();
     messagePanel->setText("");
     messagePanel->targetSize.x = 0;
+    layoutStatus();
+}
+
+void BarMenuView::showStatus(const std::string& text)
+{
+    status = text;
+    layoutStatus();
+}
+
+void BarMenuView::showNote(const std::string& text)
+{
+    note = text;
+    noteTimeLeft = NOTE_SECONDS;
+    layoutStatus();
+}
+
+void BarMenuView::update(float timeStep)
+{
+    MenuView::update(timeStep);
+    if (noteTimeLeft <= 0.0f)
+    {
+        return;
+    }
+    noteTimeLeft -= timeStep;
+    if (noteTimeLeft <= 0.0f)
+    {
+        note.clear();
+        layoutStatus();
+    }
+}
+
+void BarMenuView::layoutStatus()
+{
+    if (!statusPanel)
+    {
+        return;
+    }
+    const std::string text = note.empty() ? status : status + "   " + note;
+    const bool shown = message.empty() && !text.empty();
+    statusPanel->setText(shown ? text : "");
+    statusPanel->targetSize.x = shown ? messageWidth() : 0;
 }

@@ -4,8 +4,9 @@
 
 #include <string>
 
-// The bottom bar: "Save" and "Reset camera" at its right end, and a line on its left for
-// messages the user must not miss (a save that failed).
+// The bottom bar: "Save" and "Reset camera" at its right end. Its left part shows the model
+// file's name, marked while changes are unsaved, with short notes ("Undo: paint stroke") for a
+// few seconds; messages the user must not miss (a save that failed) take its place in red.
 class BarMenuView : public MenuView
 {
 public:
@@ -16,18 +17,32 @@ public:
     // Right-aligns the buttons in the area whose top-left corner is `position`.
     void setPosition(const Ogre::Vector3& position) override;
     void onClicked(MenuPanel* panel) override;
+    // Counts down the note's time.
+    void update(float timeStep) override;
 
     // Shows `text` in red on the left of the bar, after any message still shown (each text
     // once), until clearMessage. Every save clears it before writing.
     void showMessage(const std::string& text);
     void clearMessage();
+    // The file name and its mark, shown while there is no message.
+    void showStatus(const std::string& text);
+    // Shows `text` after the status for NOTE_SECONDS.
+    void showNote(const std::string& text);
+
+    static constexpr float NOTE_SECONDS = 4.0f;
 
     MenuPanel* saveButton = nullptr;        // owned
     MenuPanel* resetCameraButton = nullptr; // owned
     MenuPanel* messagePanel = nullptr;      // owned; not interactive
     std::string message;                    // what messagePanel shows, in Latin-1
+    MenuPanel* statusPanel = nullptr;       // owned; not interactive
+    std::string status;
+    std::string note;
+    float noteTimeLeft = 0.0f; // seconds
 
 private:
     // Room between the bar's left end and "Reset camera".
     float messageWidth() const;
+    // The status line's text and width: hidden while a message is shown.
+    void layoutStatus();
 };

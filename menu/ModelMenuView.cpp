@@ -316,8 +316,12 @@ void ModelMenuView::onClicked(MenuPanel* panel)
     }
     if (panel == rebindButton)
     {
-        editor()->rebindSkeleton();
-        editor()->resetToRestPose();
+        editor()->asStep("re-binding",
+                         [this]
+                         {
+                             editor()->rebindSkeleton();
+                             editor()->resetToRestPose();
+                         });
     }
 }
 
