@@ -40,6 +40,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -203,8 +204,13 @@ void EditorMode::prepare(const Ogre::StringVector& arguments)
         {
             writeLog("recovery copy newer than the model: " + newer);
             std::cout << "A recovery copy is newer than the model: " << newer << std::endl;
+            // In the bar from the home folder on, so that the path fits beside the buttons.
+            std::string shown = newer;
+            const char* home = std::getenv("HOME");
+            if (home && *home && shown.rfind(std::string(home) + "/", 0) == 0)
+                shown = "~" + shown.substr(std::string(home).size());
             if (menuSystem && menuSystem->barMenuView)
-                menuSystem->barMenuView->showMessage("Newer recovery copy: " + newer);
+                menuSystem->barMenuView->showMessage("Newer recovery copy: " + shown);
         }
         nextRecoveryCheck = steadySeconds() + RecoveryCopies::period();
     }

@@ -2,13 +2,19 @@
 
 #include "app/Log.h"
 #include "editor/EditorMode.h"
+#include "common/OgreTextAreaOverlayElement2.h"
 #include "menu/MenuPanel.h"
+
+#include <algorithm>
 
 namespace
 {
 const float BUTTON_WIDTH = 300.0f; // reference units
 const float GAP = 20.0f;           // reference units
 const float MESSAGE_HEIGHT = 56.0f;
+const float TEXT_HEIGHT = 41.6f * 0.8f; // reference units, as the text boxes are built
+// A character of the bar's font is about half as wide as it is high, on average.
+const float CHARACTER_WIDTH = 0.5f;
 } // namespace
 
 BarMenuView::~BarMenuView()
@@ -47,6 +53,22 @@ void BarMenuView::build(ApplicationMode* newOwner, MenuSystem* newMenuSystem,
     statusPanel = addTextBox(Panel::unitsY(MESSAGE_HEIGHT), 1);
     statusPanel->targetSize.x = 0;
     statusPanel->snapToTarget();
+    if (statusPanel->textElement)
+    {
+        charHeight = statusPanel->textElement->getCharHeight();
+    }
+}
+
+void BarMenuView::fitText(MenuPanel* panel, const std::string& text)
+{
+    if (!panel || !panel->textElement || charHeight <= 0.0f)
+    {
+        return;
+    }
+    const float natural = float(text.size()) * CHARACTER_WIDTH * Panel::unitsY(TEXT_HEIGHT);
+    const float room = messageWidth() - Panel::unitsX(32); // the text's left margin
+    const float scale = natural > room && natural > 0.0f ? std::max(0.4f, room / natural) : 1.0f;
+    panel->textElement->setCharHeight(charHeight * scale);
 }
 
 void BarMenuView::setPosition(const Ogre::Vector3& position)
@@ -116,6 +138,7 @@ void BarMenuView::showMessage(const std::string& text)
     }
     messagePanel->setText(message);
     messagePanel->targetSize.x = messageWidth();
+    fitText(messagePanel, message);
     layoutStatus();
 }
 
@@ -169,4 +192,5 @@ void BarMenuView::layoutStatus()
     const bool shown = message.empty() && !text.empty();
     statusPanel->setText(shown ? text : "");
     statusPanel->targetSize.x = shown ? messageWidth() : 0;
+    fitText(statusPanel, text);
 }

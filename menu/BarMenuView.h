@@ -45,4 +45,9 @@ private:
     float messageWidth() const;
     // The status line's text and width: hidden while a message is shown.
     void layoutStatus();
+    // Shrinks the text of a long line (a recovery copy's path) so that it ends before
+    // "Reset camera" instead of running over the buttons.
+    void fitText(MenuPanel* panel, const std::string& text);
+
+    float charHeight = 0.0f; // the text elements' own, as built
 };
