@@ -425,7 +425,7 @@ void UndoStep::apply(EditorMode& editor, const Part& part, bool forward) const
     case Kind::Colour:
     {
         const ColourChange& change = colourChanges[part.slot];
-        editor.voxels[size_t(change.index)]->setColour(forward ? change.after : change.before);
+        editor.voxels[size_t(change.index)]->recolour(forward ? change.after : change.before);
         break;
     }
     case Kind::Cell:
