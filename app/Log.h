@@ -19,6 +19,20 @@ public:
 // Writes one line to the engine log "Ogre.log"; dropped while no log manager exists.
 void writeLog(const std::string& text);
 
+// Runs an editing command; bad data in the model or the animations is logged as "ERROR, "
+// and the command's text, never fatal, so a user never loses unsaved work to it.
+template <typename Command> void runLogged(Command command)
+{
+    try
+    {
+        command();
+    }
+    catch (const std::exception& error)
+    {
+        writeLog(std::string("ERROR, ") + error.what());
+    }
+}
+
 // Logs "execution halted" and throws a TextException naming the per-user log file. Never returns.
 [[noreturn]] void haltExecution();
 

@@ -12,20 +12,12 @@
 #include "editor/ToolMode.h"
 #include "editor/UndoHistory.h"
 #include "editor/ViewMode.h"
+#include "menu/BarMenuView.h"
 #include "menu/MenuSystem.h"
+#include "menu/MenuView.h"
 #include "skeleton/AnimateViewMode.h"
 #include "skeleton/Skeleton.h"
 #include "skeleton/VerletParticleSystem.h"
-
-// Menu routing. The views' press and release handlers live with the menus; until those headers
-// exist the editor builds without offering presses to them.
-#if __has_include("menu/MenuView.h") && __has_include("menu/BarMenuView.h")
-#include "menu/BarMenuView.h"
-#include "menu/MenuView.h"
-#define BRAMBLEWICK_MENU_ROUTING 1
-#else
-#define BRAMBLEWICK_MENU_ROUTING 0
-#endif
 
 #include <OIS/OISKeyboard.h>
 #include <OgreCamera.h>
@@ -51,48 +43,26 @@
 namespace
 {
 
-// Runs an editing command; bad data in the model or the animations is logged, never fatal,
-// so a user never loses unsaved work to it.
-template <typename Command> void runLogged(Command command)
+// Returns the menu that took the press, or null.
+MenuPanelManager* offerPressToMenus(MenuSystem* menuSystem, const OIS::MouseButtonID& button)
 {
-    try
-    {
-        command();
-    }
-    catch (const std::exception& error)
-    {
-        writeLog(std::string("ERROR, ") + error.what());
-    }
-}
-
-bool offerPressToMenus(MenuSystem* menuSystem, const OIS::MouseButtonID& button)
-{
-#if BRAMBLEWICK_MENU_ROUTING
     if (!menuSystem || menuSystem->sideState != 1)
-        return false;
+        return nullptr;
     if (menuSystem->currentView && menuSystem->currentView->mousePressed(button))
-        return true;
-    return menuSystem->barMenuView && menuSystem->barMenuView->mousePressed(button);
-#else
-    (void)menuSystem;
-    (void)button;
-    return false;
-#endif
+        return menuSystem->currentView;
+    if (menuSystem->barMenuView && menuSystem->barMenuView->mousePressed(button))
+        return menuSystem->barMenuView;
+    return nullptr;
 }
 
 void offerReleaseToMenus(MenuSystem* menuSystem, const OIS::MouseButtonID& button)
 {
-#if BRAMBLEWICK_MENU_ROUTING
     if (!menuSystem || menuSystem->sideState != 1)
         return;
     if (menuSystem->currentView && menuSystem->currentView->mouseReleased(button))
         return;
     if (menuSystem->barMenuView)
         menuSystem->barMenuView->mouseReleased(button);
-#else
-    (void)menuSystem;
-    (void)button;
-#endif
 }
 
 double steadySeconds()
@@ -155,6 +125,7 @@ void EditorMode::releaseViewToolAndMenus()
     viewMode = nullptr;
     delete menuSystem;
     menuSystem = nullptr;
+    menuHoldingPress = nullptr;
 }
 
 Graphics* EditorMode::getGraphics()
@@ -367,9 +338,6 @@ bool EditorMode::keyPressed(const KeyEvent& event)
         asStep("rest pose", [&] { runLogged([&] { resetToRestPose(); }); });
         break;
     case OIS::KC_M:
-        // The turn is applied through a new rest pose: one step with a re-bind's state.
-        history->begin("model turn");
-        history->skeletonChanging();
         runLogged(
             [&]
             {
@@ -379,7 +347,6 @@ bool EditorMode::keyPressed(const KeyEvent& event)
                     applyPose(std::vector<Ogre::Vector3>(*restPose));
                 resetToRestPose();
             });
-        history->commit();
         break;
     case OIS::KC_O:
         asStep("hidden voxel removal", [&] { runLogged([&] { removeHiddenVoxels(); }); });
@@ -433,8 +400,11 @@ bool EditorMode::mouseMoved(const Ogre::Vector2& delta)
 
 bool EditorMode::mousePressed(const OIS::MouseButtonID& button)
 {
-    if (offerPressToMenus(menuSystem, button))
+    if (MenuPanelManager* menu = offerPressToMenus(menuSystem, button))
+    {
+        menuHoldingPress = menu;
         return true;
+    }
     mouseButtonDown = true;
     // A press and its release are one step: a whole stroke, drag or removal.
     if (!gestureOpen)
@@ -456,6 +426,15 @@ bool EditorMode::mouseReleased(const OIS::MouseButtonID& button)
     {
         gestureOpen = false;
         history->commit();
+    }
+    // The menu that took the press sees its release even when the side menu has started to
+    // slide since; otherwise its held button or knob would wait for a release that never comes.
+    if (menuHoldingPress)
+    {
+        MenuPanelManager* menu = menuHoldingPress;
+        menuHoldingPress = nullptr;
+        menu->mouseReleased(button);
+        return true;
     }
     offerReleaseToMenus(menuSystem, button);
     return true;
@@ -643,6 +622,21 @@ int EditorMode::findVoxel(Ogre::MovableObject* object)
     return -1;
 }
 
+std::vector<Ogre::ColourValue> EditorMode::realColours() const
+{
+    std::unordered_map<const Voxel*, Ogre::ColourValue> shownOtherwise;
+    if (toolMode)
+        toolMode->collectRealColours(shownOtherwise);
+    std::vector<Ogre::ColourValue> colours;
+    colours.reserve(voxels.size());
+    for (const Voxel* voxel : voxels)
+    {
+        const auto real = shownOtherwise.find(voxel);
+        colours.push_back(real != shownOtherwise.end() ? real->second : voxel->getColour());
+    }
+    return colours;
+}
+
 void EditorMode::destroyVoxel(Voxel* voxel)
 {
     if (toolMode)
@@ -720,6 +714,10 @@ void EditorMode::removeHiddenVoxels()
 void EditorMode::rebindSkeleton()
 {
     history->skeletonChanging();
+    // Nearest sticks are found in the rest pose, with every voxel at its cell: the place a
+    // save writes and a load binds, so that binding gives the same groups whatever was shown.
+    if (hasRestPose())
+        placeAtRest(*baseAnimation.findFrame(0.0f));
     skeleton->bindToNearestSticks(std::vector<Skeleton::Element*>(voxels.begin(), voxels.end()));
 }
 
@@ -807,14 +805,48 @@ void EditorMode::destroySkeletonObjects()
 // ---------------------------------------------------------------------------------------------
 // Poses and animations
 
+// Stored poses are in model space; modelOrientation only turns what is shown. Captured
+// positions are therefore turned back before they are kept.
+Ogre::Vector3 EditorMode::toModelSpace(const Ogre::Vector3& shown) const
+{
+    if (modelOrientation == Ogre::Quaternion::IDENTITY)
+        return shown;
+    return modelOrientation.Inverse() * shown;
+}
+
 void EditorMode::captureRestPose()
 {
     baseAnimation.frames.clear();
     std::vector<Ogre::Vector3> pose;
     pose.reserve(skeleton->entries.size());
     for (Skeleton::ParticleEntry* entry : skeleton->entries)
-        pose.push_back(entry->particle->position);
+        pose.push_back(toModelSpace(entry->particle->position));
     baseAnimation.frames[0.0f] = pose;
+}
+
+bool EditorMode::hasRestPose()
+{
+    const std::vector<Ogre::Vector3>* restPose = baseAnimation.findFrame(0.0f);
+    return restPose && !restPose->empty() && restPose->size() == skeleton->system->particles.size();
+}
+
+void EditorMode::placeAtRest(const std::vector<Ogre::Vector3>& restPose)
+{
+    std::vector<Verlet::Particle*>& particles = skeleton->system->particles;
+    for (size_t i = 0; i < particles.size() && i < restPose.size(); ++i)
+    {
+        const Ogre::Vector3 position = modelOrientation * restPose[i];
+        particles[i]->position = position;
+        particles[i]->oldPosition = position;
+    }
+    for (Voxel* voxel : voxels)
+    {
+        const Voxel::Cell& cell = voxel->getGridPosition();
+        if (voxel->node)
+            voxel->node->setPosition(modelOrientation *
+                                     (Ogre::Vector3(float(cell.x), float(cell.y), float(cell.z)) +
+                                      Ogre::Vector3(0.5f, 0.5f, 0.5f)));
+    }
 }
 
 void EditorMode::applyPose(const std::vector<Ogre::Vector3>& pose)
@@ -838,9 +870,15 @@ void EditorMode::resetToRestPose()
     if (skeleton->entries.empty())
         return;
     history->skeletonChanging();
-    captureRestPose();
+    // The rest pose is the skeleton the voxels' cells were laid out on. A pose shown in the
+    // animate view is never taken for it: the file would then pair that pose with cells bound
+    // in another one. Only a skeleton without a rest pose yet (just loaded) takes its own.
+    if (!hasRestPose())
+        captureRestPose();
+    const std::vector<Ogre::Vector3> restPose = *baseAnimation.findFrame(0.0f);
+    placeAtRest(restPose);
     skeleton->computeBindOffsets();
-    applyPose(std::vector<Ogre::Vector3>(*baseAnimation.findFrame(0.0f)));
+    applyPose(restPose);
 }
 
 void EditorMode::setSkeletonSimulating(bool on)
@@ -889,12 +927,13 @@ void EditorMode::moveVoxel(Voxel* voxel, int x, int y, int z)
     history->cellChanged(voxel, before, nodeBefore);
 }
 
-const Ogre::ColourValue& EditorMode::voxelColour(const Voxel* voxel) const
+Ogre::ColourValue EditorMode::voxelColour(const Voxel* voxel) const
 {
+    std::unordered_map<const Voxel*, Ogre::ColourValue> shownOtherwise;
     if (toolMode)
-        if (const Ogre::ColourValue* own = toolMode->ownColour(voxel))
-            return *own;
-    return voxel->colour;
+        toolMode->collectRealColours(shownOtherwise);
+    const auto real = shownOtherwise.find(voxel);
+    return real != shownOtherwise.end() ? real->second : voxel->colour;
 }
 
 void EditorMode::asStep(const std::string& name, const std::function<void()>& action)

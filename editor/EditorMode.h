@@ -14,6 +14,7 @@
 #include <vector>
 
 class Graphics;
+class MenuPanelManager;
 class MenuSystem;
 class RecoveryCopies;
 class Skeleton;
@@ -66,13 +67,15 @@ public:
     void removeVoxel(int index);
     void removeVoxels(const std::vector<int>& indices);
     int findVoxel(Ogre::MovableObject* object);
+    // Each voxel's own colour in list order, whatever colour a tool shows it in for now.
+    std::vector<Ogre::ColourValue> realColours() const;
     std::vector<Voxel*> getVoxels() { return voxels; }
     void addVoxelAtPointer();
     // Paints the voxel at index and moves a voxel to a cell, as the paint and select tools do.
     void paintVoxel(int index, const Ogre::ColourValue& colour);
     void moveVoxel(Voxel* voxel, int x, int y, int z);
     // The voxel's own colour, also while the selection shows it red.
-    const Ogre::ColourValue& voxelColour(const Voxel* voxel) const;
+    Ogre::ColourValue voxelColour(const Voxel* voxel) const;
     // The index of the voxel whose box the pointer ray hits first (mask 1), or -1.
     int voxelUnderPointer();
     void removeHiddenVoxels();
@@ -90,6 +93,13 @@ public:
 
     // --- poses and animations ---
     void captureRestPose();
+    // Whether baseAnimation holds a rest pose with one position per particle.
+    bool hasRestPose();
+    // Puts the particles in the given rest pose and every voxel at its cell, both turned by
+    // modelOrientation, without touching bindings or offsets.
+    void placeAtRest(const std::vector<Ogre::Vector3>& restPose);
+    // A shown position taken back to model space (before modelOrientation).
+    Ogre::Vector3 toModelSpace(const Ogre::Vector3& shown) const;
     void applyPose(const std::vector<Ogre::Vector3>& pose);
     void resetToRestPose();
     void setSkeletonSimulating(bool on);
@@ -164,5 +174,8 @@ private:
 
     bool windowListenerAdded = false;
     bool gestureOpen = false; // a press reached the tool and its step is open
+    // The menu that took the press of the button now held; it gets the release. Not owned: the
+    // menu system keeps its views until the mode goes.
+    MenuPanelManager* menuHoldingPress = nullptr;
 };
 

@@ -9,6 +9,8 @@ class ModelViewMode : public ViewMode
 {
 public:
     ModelViewMode() { name = "ModelView"; }
+    // Lets go of the colour picker, which would otherwise write into a freed view.
+    ~ModelViewMode() override;
 
     void activate() override;
     // Stores the colour and moves the colour picker's sliders to it.

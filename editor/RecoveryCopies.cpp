@@ -1,6 +1,7 @@
 #include "editor/RecoveryCopies.h"
 
 #include "app/Log.h"
+#include "app/SafeFile.h"
 #include "editor/EditorMode.h"
 #include "editor/Voxel.h"
 #include "skeleton/Skeleton.h"
@@ -18,7 +19,6 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
-#include <unistd.h>
 #include <unordered_map>
 
 namespace fs = std::filesystem;
@@ -61,6 +61,7 @@ void buildModel(EditorMode& editor, TiXmlDocument& document)
     TiXmlElement* model = addElement(&document, "model");
     TiXmlElement* voxelsElement = addElement(model, "voxels");
     std::unordered_map<const Skeleton::Element*, int> voxelIndices;
+    const std::vector<Ogre::ColourValue> colours = editor.realColours();
     for (size_t i = 0; i < editor.voxels.size(); ++i)
     {
         const Voxel* voxel = editor.voxels[i];
@@ -69,7 +70,7 @@ void buildModel(EditorMode& editor, TiXmlDocument& document)
         element->SetAttribute("x", integerText(voxel->gridPosition.x).c_str());
         element->SetAttribute("y", integerText(voxel->gridPosition.y).c_str());
         element->SetAttribute("z", integerText(voxel->gridPosition.z).c_str());
-        const Ogre::ColourValue& colour = editor.voxelColour(voxel);
+        const Ogre::ColourValue& colour = colours[i];
         element->SetAttribute("r", realText(colour.r).c_str());
         element->SetAttribute("g", realText(colour.g).c_str());
         element->SetAttribute("b", realText(colour.b).c_str());
@@ -87,8 +88,8 @@ void buildModel(EditorMode& editor, TiXmlDocument& document)
         const Skeleton::ParticleEntry* entry = skeleton->entries[i];
         particleIds.emplace(entry->particle, entry->id);
         TiXmlElement* element = addElement(skeletonElement, "particle");
-        // The rest pose as the model view shows it, also while an animation pose is on show.
-        setReals(element, rest ? editor.modelOrientation * (*rest)[i] : entry->particle->position);
+        // The rest pose, also while an animation pose is on show.
+        setReals(element, rest ? (*rest)[i] : entry->particle->position);
         element->SetAttribute("invMass", realText(entry->particle->invMass).c_str());
         element->SetAttribute("id", integerText(entry->id).c_str());
         element->SetAttribute("name", entry->name.c_str());
@@ -154,30 +155,10 @@ void buildAnimations(EditorMode& editor, TiXmlDocument& document)
     }
 }
 
-// A temporary file in the same folder, synced, then renamed over the copy: a copy is either
-// the old one or the new one, never half of one.
+// A copy is either the old one or the new one, never half of one.
 bool writeSafely(const TiXmlDocument& document, const std::string& path)
 {
-    std::string pattern = path + ".XXXXXX";
-    const int descriptor = ::mkstemp(pattern.data());
-    if (descriptor < 0)
-        return false;
-    FILE* file = ::fdopen(descriptor, "w");
-    if (!file)
-    {
-        ::close(descriptor);
-        std::remove(pattern.c_str());
-        return false;
-    }
-    bool written = document.SaveFile(file);
-    written = std::fflush(file) == 0 && written;
-    written = ::fsync(::fileno(file)) == 0 && written;
-    written = std::fclose(file) == 0 && written;
-    if (written && std::rename(pattern.c_str(), path.c_str()) != 0)
-        written = false;
-    if (!written)
-        std::remove(pattern.c_str());
-    return written;
+    return writeFileSafely(path, [&](std::FILE* file) { return document.SaveFile(file); });
 }
 
 // FNV-1a: short, stable across runs and machines.

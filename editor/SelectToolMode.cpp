@@ -75,12 +75,13 @@ void SelectToolMode::voxelRemoved(Voxel* voxel)
     }
 }
 
-const Ogre::ColourValue* SelectToolMode::ownColour(const Voxel* voxel) const
+void SelectToolMode::collectRealColours(
+    std::unordered_map<const Voxel*, Ogre::ColourValue>& colours) const
 {
-    for (size_t i = 0; i < selection.size(); ++i)
-        if (selection[i] == voxel)
-            return &savedColours[i];
-    return nullptr;
+    for (size_t i = 0; i < selection.size() && i < savedColours.size(); ++i)
+    {
+        colours[selection[i]] = savedColours[i];
+    }
 }
 
 void SelectToolMode::startRectangle()

@@ -33,7 +33,8 @@ public:
     // A selected voxel that is about to be destroyed leaves the selection at once.
     void voxelRemoved(Voxel* voxel) override;
     void letGo() override { deselect(); }
-    const Ogre::ColourValue* ownColour(const Voxel* voxel) const override;
+    void
+    collectRealColours(std::unordered_map<const Voxel*, Ogre::ColourValue>& colours) const override;
 
     // Gives the selected voxels their colours back (they stay where they were moved), removes
     // the rectangle and the bars and returns to idle.

@@ -3,6 +3,8 @@
 #include <OIS/OISMouse.h>
 #include <OgreColourValue.h>
 
+#include <unordered_map>
+
 class EditorMode;
 class Voxel;
 
@@ -25,9 +27,9 @@ public:
     virtual void voxelRemoved(Voxel*) {}
     // Called before undo or redo rewrites the model: the tool drops what it holds of it.
     virtual void letGo() {}
-    // Returns the voxel's own colour when the tool shows it in another one (the selection's
-    // red), else null.
-    virtual const Ogre::ColourValue* ownColour(const Voxel*) const { return nullptr; }
+    // Adds the real colour of every voxel that the tool shows in a colour of its own (the
+    // selection's red), so that saving writes what the user painted.
+    virtual void collectRealColours(std::unordered_map<const Voxel*, Ogre::ColourValue>&) const {}
 
     EditorMode* editor = nullptr; // back pointer
 };

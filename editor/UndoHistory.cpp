@@ -11,6 +11,15 @@ namespace
 {
 // A save whose state no sequence of undo and redo can reach again.
 const unsigned long long UNREACHABLE = ~0ULL;
+
+// Changes made while a step is replayed are the step's own, not new ones; also when the
+// replay stops on an error.
+struct Replaying
+{
+    explicit Replaying(bool& flag) : flag(flag) { flag = true; }
+    ~Replaying() { flag = false; }
+    bool& flag;
+};
 } // namespace
 
 void UndoHistory::begin(const std::string& name)
@@ -107,9 +116,8 @@ std::string UndoHistory::undo(bool& posed)
         return "";
     std::unique_ptr<UndoStep> last = std::move(done.back());
     done.pop_back();
-    replaying = true;
+    Replaying guard(replaying);
     last->undo(*editor);
-    replaying = false;
     posed = last->leavesPose(false);
     std::string name = last->name;
     undone.push_back(std::move(last));
@@ -123,9 +131,8 @@ std::string UndoHistory::redo(bool& posed)
         return "";
     std::unique_ptr<UndoStep> next = std::move(undone.back());
     undone.pop_back();
-    replaying = true;
+    Replaying guard(replaying);
     next->redo(*editor);
-    replaying = false;
     posed = next->leavesPose(true);
     std::string name = next->name;
     done.push_back(std::move(next));

@@ -117,7 +117,7 @@ void BarMenuView::onClicked(MenuPanel* panel)
     }
     if (panel == saveButton)
     {
-        editor->save();
+        runLogged([&] { editor->save(); });
     }
     else if (panel == resetCameraButton)
     {

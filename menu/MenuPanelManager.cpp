@@ -8,7 +8,6 @@
 #include "skeleton/VerletParticle.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace
 {
@@ -183,6 +182,9 @@ void MenuPanelManager::enter() { onEnter(); }
 void MenuPanelManager::reset()
 {
     onReset();
+    // A press held while the menu goes away must not stay pending: its release may never
+    // reach this menu, and a later release would otherwise count as a click.
+    pressed = nullptr;
     if (focus)
     {
         focus->state->focused = false;
@@ -191,7 +193,6 @@ void MenuPanelManager::reset()
         onFocusChanged("");
     }
     textInputPanel = nullptr;
-    textInput.clear();
 }
 
 int MenuPanelManager::layer() { return 1; }
@@ -211,42 +212,9 @@ void MenuPanelManager::setTextInputPanel(MenuPanel* panel, size_t maxLength, boo
     textInputPanel = panel;
     textInputMaxLength = maxLength;
     textInputUpperCase = upperCase;
-    textInput.clear();
 }
 
-bool MenuPanelManager::textInputKey(const KeyEvent& event)
-{
-    if (!textInputPanel)
-    {
-        return false;
-    }
-    if (event.key == OIS::KC_BACK)
-    {
-        if (textInput.empty())
-        {
-            return false;
-        }
-        textInput.pop_back();
-    }
-    else
-    {
-        // Latin-1 printable characters only; the panels show single-byte text.
-        uint32_t c = event.text;
-        bool printable = (c >= 32 && c < 127) || (c >= 160 && c <= 255);
-        if (!printable || textInput.size() >= textInputMaxLength)
-        {
-            return false;
-        }
-        if (textInputUpperCase && c < 127)
-        {
-            c = static_cast<uint32_t>(std::toupper(static_cast<int>(c)));
-        }
-        textInput += static_cast<char>(c);
-    }
-    textInputPanel->setText(textInput);
-    onTextInputChanged(textInputPanel, textInput);
-    return true;
-}
+bool MenuPanelManager::textInputKey(const KeyEvent&) { return false; }
 
 void MenuPanelManager::addPanel(MenuPanel* panel) { panels.push_back(panel); }
 

@@ -97,13 +97,14 @@ public:
     virtual void onHeld(MenuPanel* panel);
     virtual void onEnter();
     virtual void onReset();
-    // Text input. No menu of the editor has a text-input panel; these keep the behaviour simple:
-    // a chosen panel collects printable keys up to its maximum length, Backspace removes one.
-    // Called after the text-input panel's text changed.
+    // Text input. No menu of the editor has a text-input field, so these only keep the
+    // choice of panel, which reset() clears; how a field would edit its text is left to one
+    // that needs it.
+    // Called after the text-input panel's text changed; empty here.
     virtual void onTextInputChanged(MenuPanel* panel, const std::string& text);
-    // Chooses the panel that takes typed keys (null: none).
+    // Chooses the panel that takes typed keys (null: none), its length limit and case.
     virtual void setTextInputPanel(MenuPanel* panel, size_t maxLength, bool upperCase);
-    // One key for the text-input panel; returns true when it was used.
+    // One key for the text-input panel; returns true when it was used, never here.
     virtual bool textInputKey(const KeyEvent& event);
 
     void addPanel(MenuPanel* panel);
@@ -131,7 +132,6 @@ public:
     MenuPanel* textInputPanel = nullptr;
     size_t textInputMaxLength = 0;
     bool textInputUpperCase = false;
-    std::string textInput;
 
 private:
     // What the four factories share: a white-text menu panel with the given metrics.

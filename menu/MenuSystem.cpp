@@ -6,14 +6,8 @@
 #include "menu/Panel.h"
 #include "skeleton/VerletParticle.h"
 
-#if __has_include("menu/ModelMenuView.h")
-#include "menu/ModelMenuView.h"
-#define BRAMBLEWICK_HAS_MODEL_MENU 1
-#endif
-#if __has_include("menu/AnimMenuView.h")
 #include "menu/AnimMenuView.h"
-#define BRAMBLEWICK_HAS_ANIM_MENU 1
-#endif
+#include "menu/ModelMenuView.h"
 
 #include <OgreOverlayContainer.h>
 
@@ -26,25 +20,9 @@ const float SIDE_WIDTH = 320.0f;
 const float SIDE_LEFT = 2.0f;
 const float FRAME_SMOOTHING = 0.06f;
 
-MenuView* asView(ModelMenuView* view)
-{
-#ifdef BRAMBLEWICK_HAS_MODEL_MENU
-    return view;
-#else
-    (void)view;
-    return nullptr;
-#endif
-}
+MenuView* asView(ModelMenuView* view) { return view; }
 
-MenuView* asView(AnimMenuView* view)
-{
-#ifdef BRAMBLEWICK_HAS_ANIM_MENU
-    return view;
-#else
-    (void)view;
-    return nullptr;
-#endif
-}
+MenuView* asView(AnimMenuView* view) { return view; }
 
 Panel* makeFramePanel(EditorMode* editor, const std::string& material, const Ogre::Vector2& size)
 {
@@ -81,12 +59,8 @@ MenuSystem::~MenuSystem()
     delete barPanel;
     delete sidePanel;
     topPanel = barPanel = sidePanel = nullptr;
-#ifdef BRAMBLEWICK_HAS_MODEL_MENU
     delete modelMenuView;
-#endif
-#ifdef BRAMBLEWICK_HAS_ANIM_MENU
     delete animMenuView;
-#endif
     delete barMenuView;
     modelMenuView = nullptr;
     animMenuView = nullptr;
@@ -127,14 +101,10 @@ void MenuSystem::create(EditorMode* newEditor)
     Ogre::Vector3 sideArea(Panel::unitsX(SIDE_WIDTH - 4), Panel::unitsY(1080 - 56 - 56 - 30), 0);
     Ogre::Vector3 barArea(width, Panel::unitsY(FRAME_HEIGHT - 4), 0);
 
-#ifdef BRAMBLEWICK_HAS_MODEL_MENU
     modelMenuView = new ModelMenuView();
     modelMenuView->build(editor, this, sideArea);
-#endif
-#ifdef BRAMBLEWICK_HAS_ANIM_MENU
     animMenuView = new AnimMenuView();
     animMenuView->build(editor, this, sideArea);
-#endif
     (void)sideArea;
     barMenuView = new BarMenuView();
     barMenuView->build(editor, this, barArea);
@@ -274,8 +244,18 @@ void MenuSystem::slideOutCurrentView()
 
 void MenuSystem::requestView(MenuView* view)
 {
-    if (!view || view == pendingView || view == currentView)
+    if (!view || view == pendingView)
     {
+        return;
+    }
+    if (view == currentView)
+    {
+        // Back to the view that is sliding out before the other one came in: it is the one
+        // that must come back, not the one that was waiting.
+        if (pendingView)
+        {
+            pendingView = view;
+        }
         return;
     }
     pendingView = view;

@@ -319,8 +319,12 @@ void ModelMenuView::onClicked(MenuPanel* panel)
         editor()->asStep("re-binding",
                          [this]
                          {
-                             editor()->rebindSkeleton();
-                             editor()->resetToRestPose();
+                             runLogged(
+                                 [this]
+                                 {
+                                     editor()->rebindSkeleton();
+                                     editor()->resetToRestPose();
+                                 });
                          });
     }
 }

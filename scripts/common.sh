@@ -3,6 +3,7 @@
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="${BRAMBLEWICK_BUILD_DIR:-$repo/build}"
 jobs=${BRAMBLEWICK_JOBS:-2}
+cmake_options=()
 
 packages=(
     libogre-1.12-dev libois-dev libtinyxml-dev libgtest-dev cmake g++ make pkg-config
@@ -34,7 +35,7 @@ install_missing_packages() {
 # Configures build/ once and builds the given targets (all when none are given).
 build_targets() {
     if [ ! -f "$build/CMakeCache.txt" ]; then
-        cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+        cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${cmake_options[@]}"
     fi
     if [ $# -eq 0 ]; then
         cmake --build "$build" -j"$jobs"

@@ -220,7 +220,7 @@ void AnimateToolMode::storePose()
     std::vector<Ogre::Vector3> pose;
     for (Verlet::Particle* particle : editor->skeleton->system->particles)
     {
-        pose.push_back(particle->position);
+        pose.push_back(editor->toModelSpace(particle->position));
     }
     editor->setKeyFrame(view->currentAnimation, view->currentTime, pose);
 }
@@ -233,8 +233,8 @@ void AnimateToolMode::copy()
         auto found = std::find(particles.begin(), particles.end(), particle);
         if (found != particles.end())
         {
-            clipboard.push_back(
-                {static_cast<int32_t>(found - particles.begin()), particle->position});
+            clipboard.push_back({static_cast<int32_t>(found - particles.begin()),
+                                 editor->toModelSpace(particle->position)});
         }
     }
 }

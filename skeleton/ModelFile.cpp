@@ -7,6 +7,7 @@
 #include "editor/EditorMode.h"
 
 #include "app/Log.h"
+#include "app/SafeFile.h"
 #include "editor/ModelViewMode.h"
 #include "editor/ViewMode.h"
 #include "editor/Voxel.h"
@@ -29,8 +30,6 @@
 #include <iostream>
 #include <stdexcept>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <unordered_map>
 #include <vector>
 
@@ -204,47 +203,9 @@ bool loadDocument(TiXmlDocument& document, const std::string& fileName, const st
                         ", column " + integerText(document.ErrorCol()) + ")");
 }
 
-// Writes beside the old file and renames over it, so that a full disk or a crash halfway
-// leaves the previous version whole. Returns false when the file could not be written.
 bool writeDocument(const TiXmlDocument& document, const std::string& fileName)
 {
-    namespace fs = std::filesystem;
-    std::error_code error;
-    std::string target = fileName;
-    // Replace what a link points at, not the link itself.
-    if (fs::is_symlink(fileName, error))
-    {
-        const fs::path resolved = fs::canonical(fileName, error);
-        if (!error)
-        {
-            target = resolved.string();
-        }
-    }
-    const std::string temporary = target + ".tmp";
-    FILE* file = std::fopen(temporary.c_str(), "w");
-    if (!file)
-    {
-        return false;
-    }
-    struct stat existing;
-    if (::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
-    {
-        ::fchmod(::fileno(file), existing.st_mode & 07777);
-    }
-    bool written = document.SaveFile(file);
-    written = std::fflush(file) == 0 && written;
-    written = !std::ferror(file) && written;
-    written = ::fsync(::fileno(file)) == 0 && written;
-    written = std::fclose(file) == 0 && written;
-    if (written && std::rename(temporary.c_str(), target.c_str()) != 0)
-    {
-        written = false;
-    }
-    if (!written)
-    {
-        std::remove(temporary.c_str());
-    }
-    return written;
+    return writeFileSafely(fileName, [&](std::FILE* file) { return document.SaveFile(file); });
 }
 
 // --- documents ---
@@ -359,6 +320,7 @@ void EditorMode::saveModel(const std::string& modelFile, const std::string& anim
     TiXmlElement* voxelsElement = addElement(model, "voxels");
     std::unordered_map<const Skeleton::Element*, int> voxelIndices;
     voxelIndices.reserve(voxels.size());
+    const std::vector<Ogre::ColourValue> colours = realColours();
     for (size_t i = 0; i < voxels.size(); ++i)
     {
         const Voxel* voxel = voxels[i];
@@ -368,7 +330,7 @@ void EditorMode::saveModel(const std::string& modelFile, const std::string& anim
         setInteger(element, "x", cell.x);
         setInteger(element, "y", cell.y);
         setInteger(element, "z", cell.z);
-        const Ogre::ColourValue& colour = voxel->getColour();
+        const Ogre::ColourValue& colour = colours[i];
         setReal(element, "r", colour.r);
         setReal(element, "g", colour.g);
         setReal(element, "b", colour.b);
@@ -377,13 +339,19 @@ void EditorMode::saveModel(const std::string& modelFile, const std::string& anim
 
     TiXmlElement* skeletonElement = addElement(model, "skeleton");
     std::unordered_map<const Verlet::Particle*, int> particleIds;
-    for (const Skeleton::ParticleEntry* entry : skeleton->entries)
+    // The rest pose in model space: the particles on screen are turned by modelOrientation.
+    const std::vector<Ogre::Vector3>* restPose = baseAnimation.findFrame(0.0f);
+    for (size_t i = 0; i < skeleton->entries.size(); ++i)
     {
+        const Skeleton::ParticleEntry* entry = skeleton->entries[i];
+        const Ogre::Vector3 position = restPose && restPose->size() == skeleton->entries.size()
+                                           ? (*restPose)[i]
+                                           : entry->particle->position;
         particleIds.emplace(entry->particle, entry->id); // sticks name the first entry
         TiXmlElement* element = addElement(skeletonElement, "particle");
-        setReal(element, "x", entry->particle->position.x);
-        setReal(element, "y", entry->particle->position.y);
-        setReal(element, "z", entry->particle->position.z);
+        setReal(element, "x", position.x);
+        setReal(element, "y", position.y);
+        setReal(element, "z", position.z);
         setReal(element, "invMass", entry->particle->invMass);
         setInteger(element, "id", entry->id);
         element->SetAttribute("name", entry->name.c_str());
@@ -457,6 +425,7 @@ void EditorMode::loadModel(const std::string& modelFile, const std::string& anim
     skeleton->clearEntries();
     destroySkeletonObjects();
     skeleton->clearBindings();
+    baseAnimation.frames.clear(); // the loaded particles become the rest pose
 
     const TiXmlElement* model = modelDocument.FirstChildElement("model");
     if (!model)
@@ -560,19 +529,18 @@ void EditorMode::loadModel(const std::string& modelFile, const std::string& anim
                      {
                          ++number;
                          Animation animation = readAnimation(element);
-                         // A pose of another length cannot be shown; say so now rather than when
-                         // the user first steps onto it.
+                         // A key frame of another length (an empty one, one holding only
+                         // controls, or any frame beside a model without particles) is kept as
+                         // it is and written back unchanged; it is only never shown.
                          for (const auto& [time, positions] : animation.frames)
                          {
                              if (positions.size() != particleCount)
                              {
-                                 throw TextException(
-                                     "couldn't read the animation file " + quoted(animationFile) +
-                                     ": animation " + integerText(number) +
-                                     " has a key frame at time " + realText(time) + " with " +
-                                     integerText(int(positions.size())) +
-                                     " positions, but the model has " +
-                                     integerText(int(particleCount)) + " particles");
+                                 writeLog("animation " + integerText(number) +
+                                          " has a key frame at time " + realText(time) + " with " +
+                                          integerText(int(positions.size())) + " positions for " +
+                                          integerText(int(particleCount)) +
+                                          " particles; it is kept but not shown");
                              }
                          }
                          animations.push_back(std::move(animation));

@@ -115,6 +115,10 @@ class Editor:
 
     def __exit__(self, kind, value, trace):
         self.stop()
+        report = self.sanitizer_report()
+        if kind is None and report:
+            print(f"kept the work folder {self.work}")
+            raise HarnessError(f"sanitizer report on standard error:\n{report}")
         if kind is None:
             shutil.rmtree(self.work, ignore_errors=True)
         else:
@@ -160,6 +164,19 @@ class Editor:
         except subprocess.TimeoutExpired:
             raise HarnessError(f"editor still running after {timeout} s\n{self.log_tail()}")
         return self.exit_status
+
+    def sanitizer_report(self):
+        """The first AddressSanitizer, LeakSanitizer or UBSan report the editor printed, or ""."""
+        try:
+            with open(self.stderr_path, errors="replace") as file:
+                text = file.read()
+        except OSError:
+            return ""
+        for marker in ("ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:"):
+            at = text.find(marker)
+            if at >= 0:
+                return text[max(0, at - 200):at + 3000]
+        return ""
 
     def running(self):
         return self.process is not None and self.process.poll() is None

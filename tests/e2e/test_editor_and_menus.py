@@ -7,6 +7,7 @@ Pictures are judged from their pixels: the scene's background is tan, the grid a
 outlines white, the start voxel grey, the menu frames dark and a focused button blue."""
 import math
 import os
+import shutil
 import sys
 import tempfile
 import time
@@ -14,6 +15,7 @@ import xml.etree.ElementTree as ElementTree
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from bramblewick_e2e import Editor, HarnessError, run_tests  # noqa: E402
+from e2e_support import copy_sample  # noqa: E402
 
 WIDTH, HEIGHT = 1280, 720  # the run folder's window
 START_EYE = (0.0, 15.0, 70.0)  # looking along -z at (0, 15, 0)
@@ -422,6 +424,63 @@ def test_save_failure_shows_in_bar(build_dir):
         check(editor.wait_exit() == 0, "exit status")
 
 
+def test_quick_view_switches_keep_menus_and_presses_right(build_dir):
+    """1 and 2 pressed faster than the side menu slides, and a press on "Save" whose release
+    comes after a view switch: the menu that comes to rest is the current view's, and the press
+    does not linger to turn a later click into a save."""
+    folder, model, animations = copy_sample()
+    try:
+        with Editor(build_dir, name="quickswitch") as editor:
+            editor.start([model, animations])
+
+            def rested(name):
+                editor.settle()
+                editor.move(700, 300)
+                editor.wait_frames(3)
+                return editor.picture(name)
+
+            def side_moved(picture, reference):
+                return picture.differing(reference, 0, 0, 230, 460)
+
+            model_menu = rested("switch_model_menu.png")
+            editor.key("2")
+            anim_menu = rested("switch_anim_menu.png")
+            check(side_moved(anim_menu, model_menu) > 500, "the two side menus look alike")
+
+            editor.key("1", "2")  # back to the animate view before the model menu came in
+            moved = side_moved(rested("switch_quick_1_2.png"), anim_menu)
+            check(moved < 100, f"after 1, 2 the animation menu is not shown ({moved} pixels)")
+            editor.key("1")
+            rested("switch_back_to_model.png")
+            editor.key("2", "1")
+            moved = side_moved(rested("switch_quick_2_1.png"), model_menu)
+            check(moved < 100, f"after 2, 1 the model menu is not shown ({moved} pixels)")
+
+            # Held on "Save" while the view changes: the release still ends the press.
+            saved = os.path.join(folder, "saved-by-click.xml")
+            _, save_button = bar_buttons(WIDTH, HEIGHT)
+            editor.move(*save_button)
+            editor.wait_frames(5)
+            editor.press()
+            editor.wait_frames(2)
+            editor.key("2")
+            editor.wait_frames(2)
+            editor.release()
+            editor.settle()
+            os.path.exists(model) and os.rename(model, saved)
+            editor.key("1")
+            editor.settle()
+            editor.click(700, 300)
+            editor.wait_frames(10)
+            editor.click(700, 300)
+            editor.wait_frames(10)
+            check(not os.path.exists(model), "a click in the 3D view ran Save")
+            editor.close()
+            check(editor.wait_exit() == 0, "exit status")
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+
+
 TESTS = {
     "start_voxel": test_start_voxel_grey_with_outline,
     "fly_turn_reset": test_fly_turn_and_reset_camera,
@@ -430,6 +489,7 @@ TESTS = {
     "menus_full_hd": test_menus_geometry_full_hd,
     "clicks_during_slide": test_clicks_during_slide_reach_the_tool,
     "save_failure": test_save_failure_shows_in_bar,
+    "quick_view_switches": test_quick_view_switches_keep_menus_and_presses_right,
 }
 
 if __name__ == "__main__":

@@ -60,7 +60,7 @@ def test_broken_resource_location_shows_message(build_dir):
         editor.xdotool("windowfocus", "--sync", window, check=False)
         editor.key("Return")
         status = editor.wait_exit()
-        check(status != 0, "an unrecoverable error must end with a non-zero status")
+        check(status == 1, f"an unrecoverable error must end with status 1, not {status}")
         stderr = editor.stderr()
         check("An exception has occurred!" in stderr and "/nonexistent/bramblewick/media" in stderr,
               f"the error text is not on standard error: {stderr[-1500:]}")
@@ -74,7 +74,8 @@ def test_escape_closes_message(build_dir):
         window = editor.find_window("An exception has occurred!")
         editor.xdotool("windowfocus", "--sync", window, check=False)
         editor.key("Escape")
-        check(editor.wait_exit() != 0, "expected a non-zero status")
+        status = editor.wait_exit()
+        check(status == 1, f"expected status 1, not {status}")
 
 
 def test_input_reaches_mode(build_dir):

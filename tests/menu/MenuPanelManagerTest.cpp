@@ -133,14 +133,21 @@ TEST_F(MenuPanelManagerTest, FocusPressAndClickFollowTheTable)
     EXPECT_EQ(view.clicks.size(), 1u);
     EXPECT_EQ(view.pressed, nullptr);
 
-    // reset drops the focus (keeping `selected`) but not the pressed panel.
+    // reset drops the focus (keeping `selected`), the pressed panel and the text-input panel,
+    // so that a release after the menu went away is no click; no key is taken for text.
+    view.setTextInputPanel(a, 8, true);
+    EXPECT_FALSE(view.textInputKey(KeyEvent{OIS::KC_A, 'a'}));
     view.mousePressed(OIS::MB_Left);
     view.reset();
     EXPECT_EQ(view.focus, nullptr);
     EXPECT_FALSE(b->state->focused);
     EXPECT_TRUE(b->state->selected);
-    EXPECT_EQ(view.pressed, b);
+    EXPECT_EQ(view.pressed, nullptr);
+    EXPECT_EQ(view.textInputPanel, nullptr);
     EXPECT_EQ(view.focusChanges.back(), "");
+    view.setFocus(b);
+    view.mouseReleased(OIS::MB_Left);
+    EXPECT_EQ(view.clicks.size(), 1u);
 }
 
 TEST_F(MenuPanelManagerTest, SliderValueFromPointIsClampedToTheTrack)

@@ -1,5 +1,8 @@
 #include "menu/MenuSystem.h"
 
+#include "editor/EditorMode.h"
+#include "editor/ModelViewMode.h"
+#include "editor/ViewMode.h"
 #include "menu/AnimMenuView.h"
 #include "menu/BarMenuView.h"
 #include "menu/MenuView.h"
@@ -111,4 +114,52 @@ TEST(BarMenuView, ShowsTheFileNameAndNotesWhileNoMessageIs)
     bar->clearMessage();
     bar->update(BarMenuView::NOTE_SECONDS + 0.1f);
     EXPECT_EQ(status->textElement->getCaption(), "creature.xml *");
+}
+
+// Quick switches of the view: the side menu that comes to rest is always the current view's,
+// the model menu never keeps a pointer to a view mode that is gone, and a press that a menu
+// took sees its release even when the side menu started to slide in between.
+TEST(MenuSystem, QuickViewSwitchesEndOnTheCurrentViewsMenuAndKeepNoStalePress)
+{
+    EditorMenuTestEngine test;
+    EditorMode* editor = test.editor.get();
+    MenuSystem* menus = editor->menuSystem;
+    ModelMenuView* model = menus->modelMenuView;
+    AnimMenuView* anim = menus->animMenuView;
+    ASSERT_EQ(menus->currentView, model);
+
+    menus->requestView(anim);
+    test.step();
+    menus->requestView(model); // back before the animation menu came in
+    test.settle();
+    EXPECT_EQ(menus->currentView, model);
+    EXPECT_EQ(menus->pendingView, nullptr);
+    EXPECT_TRUE(model->isActive());
+    EXPECT_TRUE(allHidden(anim));
+
+    // The model view goes: the colour picker lets go of it.
+    ASSERT_NE(model->colorPicker.colourTarget, nullptr);
+    auto* other = new ViewMode();
+    other->name = "AnimateView";
+    editor->setViewMode(other);
+    EXPECT_EQ(model->colorPicker.colourTarget, nullptr);
+    editor->setViewMode(new ModelViewMode());
+    test.settle();
+
+    // Held on a colour knob while the menu slides out and back: the knob does not follow the
+    // pointer afterwards, and a later click in the 3D view clicks nothing.
+    MenuPanel* knob = model->colorPicker.sliders[0].knob;
+    test.pointAt(EditorMenuTestEngine::pointIn(knob));
+    test.press();
+    menus->requestView(anim);
+    test.step(3);
+    test.release();
+    menus->requestView(model);
+    test.settle();
+    const float value = model->colorPicker.sliders[0].value;
+    test.pointAt(EditorMenuTestEngine::pointIn(model->colorPicker.sliders[0].track, 0.9f));
+    test.step(5);
+    EXPECT_FLOAT_EQ(model->colorPicker.sliders[0].value, value);
+    EXPECT_EQ(model->pressed, nullptr);
+    EXPECT_EQ(menus->barMenuView->pressed, nullptr);
 }

@@ -1,6 +1,7 @@
 #include "editor/EditorMode.h"
 
 #include "app/Log.h"
+#include "editor/SelectToolMode.h"
 #include "editor/ViewMode.h"
 #include "editor/Voxel.h"
 #include "skeleton/Animation.h"
@@ -10,9 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -134,8 +137,7 @@ TEST(ModelFile, SaveLoadSaveGivesIdenticalTextAndSavingLeavesThePosingView)
     EXPECT_EQ(readFile(folder.file("a-anim.xml")), readFile(folder.file("b-anim.xml")));
     // Ids, not indices, name the ends of a stick; nothing is left beside the files.
     EXPECT_NE(firstModel.find("        <stick a=\"109\" b=\"111\" />\n"), std::string::npos);
-    EXPECT_FALSE(fs::exists(folder.file("a.xml.tmp")));
-    EXPECT_FALSE(fs::exists(folder.file("b-anim.xml.tmp")));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), fs::directory_iterator()), 6);
 
     // Saving from the posing view goes back to the model view, and the bindings written are
     // made afresh at the save, never as they happen to stand.
@@ -328,8 +330,6 @@ TEST(ModelFile, BadContentIsRefusedWithTheFileNamed)
          "b=\"0\"/></skeleton><skeletonVoxelBindings><group constraintIndex=\"17\"><voxel/>"
          "</group></skeletonVoxelBindings></model>",
          nullptr, "stick 17"},
-        {nullptr, "<animations><animation><frame time=\"0.5\"><position/></frame></animation>"
-                  "</animations>", "1 positions"},
         {nullptr, "<animations><animation>", "row"},
     };
     const std::string model = folder.file("model.xml"), animation = folder.file("anim.xml");
@@ -344,6 +344,55 @@ TEST(ModelFile, BadContentIsRefusedWithTheFileNamed)
     }
 }
 
+// Key frames that cannot be shown on this skeleton (empty, controls only, or any frame beside a
+// model without particles) are opened and written back as they were.
+TEST(ModelFile, KeyFramesOfAnotherLengthAreKeptAndWrittenBackUnchanged)
+{
+    TempFolder folder;
+    const std::string animations =
+        "<animations>\n    <animation loop=\"0\" end=\"1.000000\" speed=\"1.000000\">\n"
+        "        <frame time=\"0.000000\">\n"
+        "            <position x=\"0.000000\" y=\"0.000000\" z=\"0.000000\" />\n"
+        "        </frame>\n"
+        "        <frame time=\"0.500000\" />\n"
+        "        <frame time=\"1.000000\">\n"
+        "            <control key=\"step\" value=\"2\" />\n"
+        "        </frame>\n    </animation>\n</animations>\n";
+    writeFile(folder.file("anim.xml"), animations);
+    const std::string twoParticles = "<model><voxels><voxel/></voxels><skeleton>"
+                                     "<particle id=\"0\"/><particle id=\"1\" y=\"2\"/>"
+                                     "<stick a=\"0\" b=\"1\"/></skeleton></model>";
+    for (const std::string& model : {twoParticles, std::string("<model><voxels/></model>")})
+    {
+        writeFile(folder.file("model.xml"), model);
+        EditorTestFixture session;
+        session.editor->loadModel(folder.file("model.xml"), folder.file("anim.xml"));
+        ASSERT_EQ(session.editor->animations.size(), 1u);
+        session.editor->saveModel(folder.file("model.xml"), folder.file("saved.xml"));
+        EXPECT_EQ(readFile(folder.file("saved.xml")), animations) << model;
+    }
+}
+
+// With voxels selected (shown red), a save writes every voxel's own colour and the selection
+// stays as it is on screen.
+TEST(ModelFile, SavingWithASelectionWritesTheVoxelsOwnColours)
+{
+    TempFolder folder;
+    EditorTestFixture session;
+    session.clearVoxels();
+    const ColourValue blue(0.25f, 0.5f, 0.75f, 1.0f);
+    session.editor->addVoxel(0, 0, 0, blue, 1);
+    auto* tool = session.install(new SelectToolMode());
+    session.lookFrom({0.5f, 0.5f, 20.0f}, {0.5f, 0.5f, 0.0f});
+    session.dragRectangle(-0.5f, 0.5f, 0.5f, -0.5f);
+    ASSERT_EQ(tool->selection.size(), 1u);
+    session.editor->saveModel(folder.file("m.xml"), "");
+    const std::string text = readFile(folder.file("m.xml"));
+    EXPECT_NE(text.find("r=\"0.250000\" g=\"0.500000\" b=\"0.750000\""), std::string::npos) << text;
+    EXPECT_EQ(tool->selection.size(), 1u);
+    EXPECT_EQ(session.editor->voxels[0]->getColour(), ColourValue(1, 0, 0, 1));
+}
+
 TEST(ModelFile, FailedWriteKeepsTheOldFileAndStillWritesTheOther)
 {
     TempFolder folder;
@@ -351,18 +400,30 @@ TEST(ModelFile, FailedWriteKeepsTheOldFileAndStillWritesTheOther)
     EditorMode& editor = *session.editor;
     editor.animations.push_back(Animation());
 
-    // The temporary file cannot be made: the old model stays as it was.
+    // A file-size limit that the animation file fits and the model file does not: writing the
+    // model's temporary file fails halfway, even for root. The old model stays as it was, no
+    // temporary file is left, and a file of the name a careless save would use is not touched.
     writeFile(folder.file("m.xml"), "old model");
-    fs::create_directory(folder.file("m.xml.tmp"));
+    writeFile(folder.file("m.xml.tmp"), "the user's own file");
     LogCapture log;
     testing::internal::CaptureStderr();
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit previous{};
+    ::getrlimit(RLIMIT_FSIZE, &previous);
+    rlimit limited = previous;
+    limited.rlim_cur = 150;
+    ::setrlimit(RLIMIT_FSIZE, &limited);
     editor.saveModel(folder.file("m.xml"), folder.file("a.xml"));
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    ::signal(SIGXFSZ, SIG_DFL);
     const std::string errors = testing::internal::GetCapturedStderr();
     EXPECT_EQ(readFile(folder.file("m.xml")), "old model");
+    EXPECT_EQ(readFile(folder.file("m.xml.tmp")), "the user's own file");
     EXPECT_TRUE(log.contains("ERROR, couldn't write " + folder.file("m.xml")));
     EXPECT_NE(errors.find("ERROR, couldn't write " + folder.file("m.xml")), std::string::npos)
         << errors;
     EXPECT_EQ(readFile(folder.file("a.xml")), "<animations>\n    <animation loop=\"0\" "
                                               "end=\"0.000000\" speed=\"1.000000\" />\n"
                                               "</animations>\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), fs::directory_iterator()), 3);
 }

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+// Writes a file so that a failure at any point (a full disk, a crash, an error in the writer)
+// leaves whatever was there before whole: the text goes to a new temporary file in the same
+// folder, made with mkstemp so that it can never be a file of the user's, then is flushed to
+// disk and renamed over the target. A link is followed and its target replaced. The target's
+// permissions are kept. Returns false, with nothing changed, when any step fails or the writer
+// returns false.
+bool writeFileSafely(const std::string& fileName, const std::function<bool(std::FILE*)>& writer);
