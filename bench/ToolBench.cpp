@@ -5,6 +5,7 @@
 #include "editor/QueryFlags.h"
 #include "editor/SculptToolMode.h"
 #include "editor/SelectToolMode.h"
+#include "editor/UndoHistory.h"
 #include "skeleton/AnimateToolMode.h"
 #include "skeleton/AnimateViewMode.h"
 #include "skeleton/Skeleton.h"
@@ -166,5 +167,102 @@ void playbackStep(benchmark::State& state)
 BENCHMARK(playbackStep)->Unit(benchmark::kMillisecond);
 
 } // namespace
+
+// Undo and redo of one step that touched every one of the 4,000 voxels, per undo-redo pair:
+// a paint stroke over all, a move of all by one cell, a re-binding after the skeleton moved,
+// and the removal of all (bound) voxels.
+void undoRedoAllVoxels(benchmark::State& state)
+{
+    BenchWorld world;
+    world.addFigure();
+    EditorMode* editor = world.editor;
+    const int voxelCount = int(editor->voxels.size());
+    editor->asStep("",
+                   [&]
+                   {
+                       switch (state.range(0))
+                       {
+                       case 0:
+                           for (int i = 0; i < voxelCount; ++i)
+                               editor->paintVoxel(i, Ogre::ColourValue(1.0f, 0.2f, 0.2f));
+                           break;
+                       case 1:
+                           for (Voxel* voxel : editor->getVoxels())
+                               editor->moveVoxel(voxel, voxel->gridPosition.x + 1,
+                                                 voxel->gridPosition.y, voxel->gridPosition.z);
+                           break;
+                       case 2:
+                           editor->skeleton->system->particles[0]->position.y += 5.0f;
+                           editor->rebindSkeleton();
+                           editor->resetToRestPose();
+                           break;
+                       default:
+                       {
+                           std::vector<int> all(static_cast<size_t>(voxelCount));
+                           for (int i = 0; i < voxelCount; ++i)
+                               all[size_t(i)] = i;
+                           editor->removeVoxels(all);
+                       }
+                       }
+                   });
+    for (auto _ : state)
+    {
+        editor->undo();
+        editor->redo();
+    }
+    state.counters["voxels"] = double(voxelCount);
+    state.counters["stepKiB"] = double(editor->history->bytes()) / 1024.0;
+}
+BENCHMARK(undoRedoAllVoxels)
+    ->ArgName("paint0_move1_rebind2_remove3")
+    ->DenseRange(0, 3)
+    ->Unit(benchmark::kMillisecond);
+
+// What recording adds to a held step: one paint dab and one sculpted voxel, each with the
+// history's step open (recorded) and closed (not recorded).
+void paintDab(benchmark::State& state)
+{
+    BenchWorld world;
+    EditorMode* editor = world.editor;
+    if (state.range(0))
+        editor->history->begin("");
+    int index = 0;
+    for (auto _ : state)
+    {
+        editor->paintVoxel(index, Ogre::ColourValue(float(index % 2), 0.5f, 0.5f));
+        index = (index + 1) % 64;
+    }
+    if (state.range(0))
+        editor->history->commit();
+}
+BENCHMARK(paintDab)->ArgName("recorded")->DenseRange(0, 1)->Unit(benchmark::kMicrosecond);
+
+void sculptAdd(benchmark::State& state)
+{
+    BenchWorld world;
+    EditorMode* editor = world.editor;
+    if (state.range(0))
+        editor->history->begin("");
+    int layer = 0;
+    for (auto _ : state)
+    {
+        state.PauseTiming();
+        if (editor->voxels.size() > 4500) // keep the model near 4,000 voxels
+        {
+            editor->history->commit();
+            for (int i = int(editor->voxels.size()) - 1; i >= 4000; --i)
+                editor->removeVoxel(i);
+            if (state.range(0))
+                editor->history->begin("");
+        }
+        state.ResumeTiming();
+        editor->addVoxel(layer % 40 - 20, 30 + layer / 40 % 20, 20, Ogre::ColourValue(0.5f, 0.5f, 0.5f),
+                         QUERY_NEW_VOXEL);
+        ++layer;
+    }
+    if (state.range(0))
+        editor->history->commit();
+}
+BENCHMARK(sculptAdd)->ArgName("recorded")->DenseRange(0, 1)->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

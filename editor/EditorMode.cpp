@@ -1,5 +1,6 @@
 #include "editor/EditorMode.h"
 
+#include "app/AppData.h"
 #include "app/Application.h"
 #include "app/Graphics.h"
 #include "app/Input.h"
@@ -7,7 +8,9 @@
 #include "editor/ModelViewMode.h"
 #include "editor/QueryFlags.h"
 #include "editor/RayPickIndex.h"
+#include "editor/RecoveryCopies.h"
 #include "editor/ToolMode.h"
+#include "editor/UndoHistory.h"
 #include "editor/ViewMode.h"
 #include "menu/BarMenuView.h"
 #include "menu/MenuSystem.h"
@@ -28,6 +31,10 @@
 #include <OgreStringConverter.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -58,13 +65,24 @@ void offerReleaseToMenus(MenuSystem* menuSystem, const OIS::MouseButtonID& butto
         menuSystem->barMenuView->mouseReleased(button);
 }
 
+double steadySeconds()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 } // namespace
 
-EditorMode::EditorMode(Application* application) : ApplicationMode(application) {}
+EditorMode::EditorMode(Application* application)
+    : ApplicationMode(application), history(new UndoHistory(this))
+{
+}
 
 EditorMode::~EditorMode()
 {
     releaseViewToolAndMenus();
+    delete recovery;
+    recovery = nullptr;
 
     for (Voxel* voxel : voxels)
         delete voxel;
@@ -72,6 +90,8 @@ EditorMode::~EditorMode()
     destroySkeletonObjects();
     delete skeleton;
     skeleton = nullptr;
+    delete history;
+    history = nullptr;
 
     Graphics* graphics = getGraphics();
     if (graphics && graphics->renderWindow && windowListenerAdded)
@@ -80,6 +100,16 @@ EditorMode::~EditorMode()
 
 void EditorMode::deactivate()
 {
+    // The window closes without asking: unsaved work goes to the recovery folder first, while
+    // the tool still knows the true colours of a selection.
+    if (recovery && hasUnsavedChanges() && writeRecoveryCopies())
+    {
+        std::string where = recovery->modelCopy;
+        if (!recovery->animationCopy.empty())
+            where += " and " + recovery->animationCopy;
+        writeLog("unsaved changes kept in " + where);
+        std::cout << "Unsaved changes kept in " << where << std::endl;
+    }
     // The menu panels keep their particles in the mode's particle system: the menus go first.
     releaseViewToolAndMenus();
     ApplicationMode::deactivate();
@@ -137,6 +167,28 @@ void EditorMode::prepare(const Ogre::StringVector& arguments)
         loadModel(modelFileName, animationFileName);
 
     Graphics* graphics = getGraphics();
+    // Only a real window has a user whose work needs keeping; tests leave the folder alone.
+    if (graphics && graphics->renderWindow && application && application->appData &&
+        !application->appData->getUserFolder().empty())
+    {
+        recovery = new RecoveryCopies(application->appData->getUserFolder(), modelFileName,
+                                      animationFileName);
+        const std::string newer = recovery->findNewer();
+        if (!newer.empty())
+        {
+            writeLog("recovery copy newer than the model: " + newer);
+            std::cout << "A recovery copy is newer than the model: " << newer << std::endl;
+            // In the bar from the home folder on, so that the path fits beside the buttons.
+            std::string shown = newer;
+            const char* home = std::getenv("HOME");
+            if (home && *home && shown.rfind(std::string(home) + "/", 0) == 0)
+                shown = "~" + shown.substr(std::string(home).size());
+            if (menuSystem && menuSystem->barMenuView)
+                menuSystem->barMenuView->showMessage("Newer recovery copy: " + shown);
+        }
+        nextRecoveryCheck = steadySeconds() + RecoveryCopies::period();
+    }
+
     if (graphics && graphics->renderWindow)
     {
         OgreBites::WindowEventUtilities::addWindowEventListener(graphics->renderWindow, this);
@@ -234,7 +286,16 @@ bool EditorMode::keyPressed(const KeyEvent& event)
         switch (event.key)
         {
         case OIS::KC_S:
-            runLogged([&] { saveModel(modelFileName, animationFileName); });
+            runLogged([&] { save(); });
+            break;
+        case OIS::KC_Z:
+            if (isKeyDown(OIS::KC_LSHIFT))
+                redo();
+            else
+                undo();
+            break;
+        case OIS::KC_Y:
+            redo();
             break;
         case OIS::KC_L:
             break;
@@ -247,11 +308,11 @@ bool EditorMode::keyPressed(const KeyEvent& event)
             break;
         case OIS::KC_V:
             if (toolMode)
-                runLogged([&] { toolMode->paste(); });
+                asStep("paste", [&] { runLogged([&] { toolMode->paste(); }); });
             break;
         default:
             if (viewMode)
-                runLogged([&] { viewMode->keyPressed(event); });
+                asStep("", [&] { runLogged([&] { viewMode->keyPressed(event); }); });
             break;
         }
         return true;
@@ -265,8 +326,9 @@ bool EditorMode::keyPressed(const KeyEvent& event)
         setViewMode(new ModelViewMode());
         break;
     case OIS::KC_2:
+        // The first visit adds an animation when there is none: that is a change.
         if (!skeleton->system->particles.empty())
-            runLogged([&] { setViewMode(new AnimateViewMode()); });
+            asStep("", [&] { runLogged([&] { setViewMode(new AnimateViewMode()); }); });
         break;
     case OIS::KC_W:
         cameraVelocity.z += 1.0f;
@@ -282,15 +344,19 @@ bool EditorMode::keyPressed(const KeyEvent& event)
         break;
     case OIS::KC_R:
     case OIS::KC_B:
-        runLogged(
-            [&]
-            {
-                rebindSkeleton();
-                resetToRestPose();
-            });
+        asStep("re-binding",
+               [&]
+               {
+                   runLogged(
+                       [&]
+                       {
+                           rebindSkeleton();
+                           resetToRestPose();
+                       });
+               });
         break;
     case OIS::KC_N:
-        runLogged([&] { resetToRestPose(); });
+        asStep("rest pose", [&] { runLogged([&] { resetToRestPose(); }); });
         break;
     case OIS::KC_M:
         runLogged(
@@ -304,11 +370,12 @@ bool EditorMode::keyPressed(const KeyEvent& event)
             });
         break;
     case OIS::KC_O:
-        runLogged([&] { removeHiddenVoxels(); });
+        asStep("hidden voxel removal", [&] { runLogged([&] { removeHiddenVoxels(); }); });
         break;
     default:
         if (viewMode)
-            runLogged([&] { viewMode->keyPressed(event); });
+            asStep(event.key == OIS::KC_DELETE ? "key frame reset" : "",
+                   [&] { runLogged([&] { viewMode->keyPressed(event); }); });
         break;
     }
     return true;
@@ -360,6 +427,12 @@ bool EditorMode::mousePressed(const OIS::MouseButtonID& button)
         return true;
     }
     mouseButtonDown = true;
+    // A press and its release are one step: a whole stroke, drag or removal.
+    if (!gestureOpen)
+    {
+        history->begin("");
+        gestureOpen = true;
+    }
     if (toolMode)
         runLogged([&] { toolMode->mousePressed(&button); });
     return true;
@@ -370,6 +443,11 @@ bool EditorMode::mouseReleased(const OIS::MouseButtonID& button)
     mouseButtonDown = false;
     if (toolMode)
         runLogged([&] { toolMode->mouseReleased(&button); });
+    if (gestureOpen)
+    {
+        gestureOpen = false;
+        history->commit();
+    }
     // The menu that took the press sees its release even when the side menu has started to
     // slide since; otherwise its held button or knob would wait for a release that never comes.
     if (menuHoldingPress)
@@ -418,6 +496,8 @@ void EditorMode::update(float timeStep)
 
     if (menuSystem)
         menuSystem->update(timeStep);
+
+    watchUnsavedWork();
 }
 
 void EditorMode::frameUpdate(float)
@@ -514,12 +594,14 @@ void EditorMode::addVoxel(int x, int y, int z, const Ogre::ColourValue& colour, 
     voxels.push_back(voxel);
     voxel->setGridPosition(x, y, z);
     voxel->setColour(colour);
+    history->voxelAdded(int(voxels.size()) - 1);
 }
 
 void EditorMode::removeVoxel(int index)
 {
     if (index < 0 || size_t(index) >= voxels.size())
         return;
+    history->voxelRemoving(index);
     Voxel* voxel = voxels[index];
     voxels.erase(voxels.begin() + index);
     destroyVoxel(voxel);
@@ -527,6 +609,20 @@ void EditorMode::removeVoxel(int index)
 
 void EditorMode::removeVoxels(const std::vector<int>& indices)
 {
+    if (history->isOpen())
+    {
+        // One by one from the back, so that the history records each voxel's place in the
+        // list and in its group as it is when the voxel goes; undo puts them back front first.
+        std::vector<int> sorted;
+        for (int index : indices)
+            if (index >= 0 && size_t(index) < voxels.size())
+                sorted.push_back(index);
+        std::sort(sorted.begin(), sorted.end());
+        sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+        for (auto index = sorted.rbegin(); index != sorted.rend(); ++index)
+            removeVoxel(*index);
+        return;
+    }
     for (int index : indices)
     {
         if (index < 0 || size_t(index) >= voxels.size() || !voxels[index])
@@ -638,6 +734,7 @@ void EditorMode::removeHiddenVoxels()
 
 void EditorMode::rebindSkeleton()
 {
+    history->skeletonChanging();
     // Nearest sticks are found in the rest pose, with every voxel at its cell: the place a
     // save writes and a load binds, so that binding gives the same groups whatever was shown.
     if (hasRestPose())
@@ -785,6 +882,7 @@ void EditorMode::resetToRestPose()
 {
     if (skeleton->entries.empty())
         return;
+    history->skeletonChanging();
     // The rest pose is the skeleton the voxels' cells were laid out on. A pose shown in the
     // animate view is never taken for it: the file would then pair that pose with cells bound
     // in another one. Only a skeleton without a rest pose yet (just loaded) takes its own.
@@ -810,4 +908,168 @@ Animation* EditorMode::getAnimation(int index)
     return nullptr;
 }
 
-void EditorMode::appendBaseAnimationCopy() { animations.push_back(baseAnimation); }
+void EditorMode::appendBaseAnimationCopy()
+{
+    animations.push_back(baseAnimation);
+    history->animationAdded(animations.back());
+}
+
+void EditorMode::setKeyFrame(int animation, float time, const std::vector<Ogre::Vector3>& positions)
+{
+    Animation* target = getAnimation(animation);
+    if (!target)
+        return;
+    history->frameChanging(animation, time, positions);
+    target->frames[time] = positions;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Undo, redo and unsaved work
+
+void EditorMode::paintVoxel(int index, const Ogre::ColourValue& colour)
+{
+    history->colourChanging(index, colour);
+    voxels[size_t(index)]->setColour(colour);
+}
+
+void EditorMode::moveVoxel(Voxel* voxel, int x, int y, int z)
+{
+    const Voxel::Cell before = voxel->gridPosition;
+    const Ogre::Vector3 nodeBefore = voxel->node->getPosition();
+    voxel->setGridPosition(x, y, z);
+    history->cellChanged(voxel, before, nodeBefore);
+}
+
+Ogre::ColourValue EditorMode::voxelColour(const Voxel* voxel) const
+{
+    std::unordered_map<const Voxel*, Ogre::ColourValue> shownOtherwise;
+    if (toolMode)
+        toolMode->collectRealColours(shownOtherwise);
+    const auto real = shownOtherwise.find(voxel);
+    return real != shownOtherwise.end() ? real->second : voxel->colour;
+}
+
+void EditorMode::asStep(const std::string& name, const std::function<void()>& action)
+{
+    history->begin(name);
+    try
+    {
+        action();
+    }
+    catch (...)
+    {
+        history->commit();
+        throw;
+    }
+    history->commit();
+}
+
+void EditorMode::undo()
+{
+    // Not in the middle of a stroke: the step is not complete yet.
+    if (mouseButtonDown || history->isOpen())
+        return;
+    if (toolMode)
+        toolMode->letGo();
+    bool posed = false;
+    std::string name;
+    runLogged([&] { name = history->undo(posed); });
+    afterHistory("Undo", name, posed);
+}
+
+void EditorMode::redo()
+{
+    if (mouseButtonDown || history->isOpen())
+        return;
+    if (toolMode)
+        toolMode->letGo();
+    bool posed = false;
+    std::string name;
+    runLogged([&] { name = history->redo(posed); });
+    afterHistory("Redo", name, posed);
+}
+
+void EditorMode::afterHistory(const std::string& verb, const std::string& name, bool posed)
+{
+    if (name.empty())
+    {
+        showNote(verb == "Undo" ? "Nothing to undo" : "Nothing to redo");
+        return;
+    }
+    if (auto* view = dynamic_cast<AnimateViewMode*>(viewMode))
+        view->refresh();
+    else if (posed)
+    {
+        // Taken back to a state recorded under a pose: the model view shows the rest pose.
+        if (std::vector<Ogre::Vector3>* restPose = baseAnimation.findFrame(0.0f))
+            runLogged([&] { applyPose(std::vector<Ogre::Vector3>(*restPose)); });
+    }
+    showNote(verb + ": " + name);
+}
+
+void EditorMode::showNote(const std::string& text)
+{
+    writeLog(text);
+    if (menuSystem && menuSystem->barMenuView)
+        menuSystem->barMenuView->showNote(text);
+}
+
+void EditorMode::save()
+{
+    // Copies: saving may switch the view mode, and the names must not change under it.
+    const std::string modelFile = modelFileName;
+    const std::string animationFile = animationFileName;
+    const int failuresBefore = saveFailures;
+    // The re-binding a save makes joins the step it saves, so that undo takes both back.
+    history->beginAmending();
+    try
+    {
+        saveModel(modelFile, animationFile);
+    }
+    catch (...)
+    {
+        history->commit();
+        throw;
+    }
+    history->commit();
+    if (saveFailures != failuresBefore)
+        return;
+    history->markSaved();
+    if (recovery)
+        recovery->discard();
+    recoveredPosition = ~0ULL;
+}
+
+bool EditorMode::hasUnsavedChanges() const { return !history->isSaved(); }
+
+bool EditorMode::writeRecoveryCopies()
+{
+    if (!recovery)
+        return false;
+    bool written = false;
+    runLogged([&] { written = recovery->write(*this); });
+    if (written)
+        recoveredPosition = history->position();
+    return written;
+}
+
+void EditorMode::watchUnsavedWork()
+{
+    const bool saved = history->isSaved();
+    if (history->position() != shownPosition || saved != shownSaved)
+    {
+        shownPosition = history->position();
+        shownSaved = saved;
+        if (menuSystem && menuSystem->barMenuView)
+            menuSystem->barMenuView->showStatus(
+                std::filesystem::path(modelFileName).filename().string() + (saved ? "" : " *"));
+    }
+    if (!recovery || saved || history->position() == recoveredPosition)
+        return;
+    const double now = steadySeconds();
+    if (now < nextRecoveryCheck)
+        return;
+    nextRecoveryCheck = now + RecoveryCopies::period();
+    if (writeRecoveryCopies())
+        writeLog("recovery copy written to " + recovery->modelCopy);
+}

@@ -9,15 +9,18 @@
 #include <OgreVector.h>
 #include <OgreWindowEventUtilities.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 class Graphics;
 class MenuPanelManager;
 class MenuSystem;
+class RecoveryCopies;
 class Skeleton;
 struct ModelDocument;
 class ToolMode;
+class UndoHistory;
 class ViewMode;
 namespace Ogre
 {
@@ -69,6 +72,11 @@ public:
     std::vector<Ogre::ColourValue> realColours() const;
     std::vector<Voxel*> getVoxels() { return voxels; }
     void addVoxelAtPointer();
+    // Paints the voxel at index and moves a voxel to a cell, as the paint and select tools do.
+    void paintVoxel(int index, const Ogre::ColourValue& colour);
+    void moveVoxel(Voxel* voxel, int x, int y, int z);
+    // The voxel's own colour, also while the selection shows it red.
+    Ogre::ColourValue voxelColour(const Voxel* voxel) const;
     // The index of the voxel whose box the pointer ray hits first (mask 1), or -1.
     int voxelUnderPointer();
     void removeHiddenVoxels();
@@ -98,6 +106,20 @@ public:
     void setSkeletonSimulating(bool on);
     Animation* getAnimation(int index);
     void appendBaseAnimationCopy();
+    // Stores a key frame of the animation at index, replacing one at exactly that time.
+    void setKeyFrame(int animation, float time, const std::vector<Ogre::Vector3>& positions);
+
+    // --- undo, redo and the unsaved mark ---
+    // Runs an action as one step of the history (or as part of the step already open).
+    void asStep(const std::string& name, const std::function<void()>& action);
+    void undo();
+    void redo();
+    // Saves both files as Ctrl+S and the bar's "Save" do, and notes the saved state.
+    void save();
+    // Whether the model differs from what was last saved or loaded.
+    bool hasUnsavedChanges() const;
+    // Writes the recovery copies now; false when there is nowhere to write them.
+    bool writeRecoveryCopies();
 
     // --- files ---
     // Chooses the file names from the command-line words and logs them.
@@ -114,6 +136,7 @@ public:
     void exportModel();
     // Tells the user that a file could not be written (log, standard error and the bar menu).
     void reportSaveFailure(const std::string& fileName);
+    int saveFailures = 0; // counts the files that could not be written
 
     Graphics* getGraphics();
     // Whether a key is held now (false without a keyboard).
@@ -135,6 +158,8 @@ public:
     std::string importFileName;
     Ogre::Quaternion modelOrientation = Ogre::Quaternion::IDENTITY;
     MenuSystem* menuSystem = nullptr; // owned
+    UndoHistory* history = nullptr;   // owned
+    RecoveryCopies* recovery = nullptr; // owned; only with a real window
     // Engine tests without fonts or menu materials switch this off before prepare.
     bool createMenus = true;
 
@@ -146,9 +171,22 @@ private:
     void destroyVoxel(Voxel* voxel);
     // Deletes the tool, the view mode and the menu system, in that order.
     void releaseViewToolAndMenus();
+    // After undo or redo: shows the pose the view wants and says what happened in the bar.
+    void afterHistory(const std::string& verb, const std::string& name, bool posed);
+    // The file name with the unsaved mark in the bar, and the periodic recovery copy.
+    void watchUnsavedWork();
+    // Tells the bar (or the log, without menus) a short note for a few seconds.
+    void showNote(const std::string& text);
+
+    unsigned long long shownPosition = ~0ULL;
+    bool shownSaved = false;
+    unsigned long long recoveredPosition = 0;
+    double nextRecoveryCheck = 0.0; // seconds of the steady clock
 
     bool windowListenerAdded = false;
+    bool gestureOpen = false; // a press reached the tool and its step is open
     // The menu that took the press of the button now held; it gets the release. Not owned: the
     // menu system keeps its views until the mode goes.
     MenuPanelManager* menuHoldingPress = nullptr;
 };
+

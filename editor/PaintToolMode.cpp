@@ -17,5 +17,5 @@ void PaintToolMode::mouseHeld(const OIS::MouseButtonID*)
         return;
     }
     // Rebuilt on every step even when the colour is the same: nothing is cached between steps.
-    editor->voxels[index]->setColour(modelView->colour);
+    editor->paintVoxel(index, modelView->colour);
 }

@@ -187,7 +187,7 @@ void SelectToolMode::moveSelection()
         int x = start.x + static_cast<int>(dragAxis.x * amount);
         int y = start.y + static_cast<int>(dragAxis.y * amount);
         int z = start.z + static_cast<int>(dragAxis.z * amount);
-        selection[i]->setGridPosition(x, y, z);
+        editor->moveVoxel(selection[i], x, y, z);
     }
 }
 

@@ -32,6 +32,7 @@ public:
     void mouseReleased(const OIS::MouseButtonID* button) override;
     // A selected voxel that is about to be destroyed leaves the selection at once.
     void voxelRemoved(Voxel* voxel) override;
+    void letGo() override { deselect(); }
     void
     collectRealColours(std::unordered_map<const Voxel*, Ogre::ColourValue>& colours) const override;
 

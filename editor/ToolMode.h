@@ -25,6 +25,8 @@ public:
     virtual void paste() {}
     // Called before the editor destroys a voxel, so that a tool holding it can let go.
     virtual void voxelRemoved(Voxel*) {}
+    // Called before undo or redo rewrites the model: the tool drops what it holds of it.
+    virtual void letGo() {}
     // Adds the real colour of every voxel that the tool shows in a colour of its own (the
     // selection's red), so that saving writes what the user painted.
     virtual void collectRealColours(std::unordered_map<const Voxel*, Ogre::ColourValue>&) const {}

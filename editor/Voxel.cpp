@@ -88,6 +88,20 @@ void Voxel::build(const Ogre::ColourValue& newColour)
 
     const std::string& group = Ogre::ResourceGroupManager::DEFAULT_RESOURCE_GROUP_NAME;
     object->begin("Box", Ogre::RenderOperation::OT_TRIANGLE_LIST, group);
+    emitFaces(object);
+
+    object->begin("BaseWhiteNoLighting", Ogre::RenderOperation::OT_LINE_LIST, group);
+    for (const Ogre::Vector3& point : outlinePoints)
+        object->position(point);
+    object->end();
+
+    box = object;
+    if (node)
+        node->attachObject(box);
+}
+
+void Voxel::emitFaces(Ogre::ManualObject* object) const
+{
     for (const Triangle& triangle : boxTriangles)
     {
         Ogre::Vector3 normal =
@@ -102,15 +116,18 @@ void Voxel::build(const Ogre::ColourValue& newColour)
     for (Ogre::uint32 i = 0; i < 36; i += 3)
         object->triangle(i, i + 1, i + 2);
     object->end();
+}
 
-    object->begin("BaseWhiteNoLighting", Ogre::RenderOperation::OT_LINE_LIST, group);
-    for (const Ogre::Vector3& point : outlinePoints)
-        object->position(point);
-    object->end();
-
-    box = object;
-    if (node)
-        node->attachObject(box);
+void Voxel::recolour(const Ogre::ColourValue& newColour)
+{
+    if (!box)
+    {
+        build(newColour);
+        return;
+    }
+    colour = newColour;
+    box->beginUpdate(0);
+    emitFaces(box);
 }
 
 void Voxel::setColour(const Ogre::ColourValue& newColour)

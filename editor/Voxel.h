@@ -38,6 +38,8 @@ public:
     void build(const Ogre::ColourValue& colour);
     // Rebuilds the box in the new colour, keeping its query flags.
     void setColour(const Ogre::ColourValue& colour);
+    // Recolours the box in place (same box, no new number): for undo and redo of many voxels.
+    void recolour(const Ogre::ColourValue& colour);
     void setGridPosition(int x, int y, int z);
 
     const Ogre::ColourValue& getColour() const { return colour; }
@@ -53,4 +55,8 @@ public:
     Ogre::ColourValue colour = Ogre::ColourValue(1, 1, 1, 1);
     Cell gridPosition;
     Ogre::Vector3 bindOffset = Ogre::Vector3::ZERO;
+
+private:
+    // The twelve faces in the voxel's colour, ending the section.
+    void emitFaces(Ogre::ManualObject* object) const;
 };

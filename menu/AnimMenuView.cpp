@@ -210,7 +210,7 @@ void AnimMenuView::onClicked(MenuPanel* panel)
     }
     else if (panel == addAnimationButton)
     {
-        editor()->appendBaseAnimationCopy();
+        editor()->asStep("new animation", [this] { editor()->appendBaseAnimationCopy(); });
         if (animateViewMode)
         {
             animateViewMode->selectAnimation(int(editor()->animations.size()) - 1);

@@ -2,13 +2,19 @@
 
 #include "app/Log.h"
 #include "editor/EditorMode.h"
+#include "common/OgreTextAreaOverlayElement2.h"
 #include "menu/MenuPanel.h"
+
+#include <algorithm>
 
 namespace
 {
 const float BUTTON_WIDTH = 300.0f; // reference units
 const float GAP = 20.0f;           // reference units
 const float MESSAGE_HEIGHT = 56.0f;
+const float TEXT_HEIGHT = 41.6f * 0.8f; // reference units, as the text boxes are built
+// A character of the bar's font is about half as wide as it is high, on average.
+const float CHARACTER_WIDTH = 0.5f;
 } // namespace
 
 BarMenuView::~BarMenuView()
@@ -16,6 +22,7 @@ BarMenuView::~BarMenuView()
     delete saveButton;
     delete resetCameraButton;
     delete messagePanel;
+    delete statusPanel;
 }
 
 void BarMenuView::build(ApplicationMode* newOwner, MenuSystem* newMenuSystem,
@@ -42,6 +49,26 @@ void BarMenuView::build(ApplicationMode* newOwner, MenuSystem* newMenuSystem,
     messagePanel->state->selectedTextColour = Ogre::ColourValue::Red;
     messagePanel->state->showNormalLook();
     messagePanel->snapToTarget();
+
+    statusPanel = addTextBox(Panel::unitsY(MESSAGE_HEIGHT), 1);
+    statusPanel->targetSize.x = 0;
+    statusPanel->snapToTarget();
+    if (statusPanel->textElement)
+    {
+        charHeight = statusPanel->textElement->getCharHeight();
+    }
+}
+
+void BarMenuView::fitText(MenuPanel* panel, const std::string& text)
+{
+    if (!panel || !panel->textElement || charHeight <= 0.0f)
+    {
+        return;
+    }
+    const float natural = float(text.size()) * CHARACTER_WIDTH * Panel::unitsY(TEXT_HEIGHT);
+    const float room = messageWidth() - Panel::unitsX(32); // the text's left margin
+    const float scale = natural > room && natural > 0.0f ? std::max(0.4f, room / natural) : 1.0f;
+    panel->textElement->setCharHeight(charHeight * scale);
 }
 
 void BarMenuView::setPosition(const Ogre::Vector3& position)
@@ -62,6 +89,11 @@ void BarMenuView::setPosition(const Ogre::Vector3& position)
         {
             messagePanel->targetSize.x = messageWidth();
         }
+    }
+    if (statusPanel)
+    {
+        statusPanel->targetPosition = Ogre::Vector3(position.x + gap, position.y, 0);
+        layoutStatus();
     }
 }
 
@@ -85,10 +117,7 @@ void BarMenuView::onClicked(MenuPanel* panel)
     }
     if (panel == saveButton)
     {
-        // Copies: saving may switch the view mode, and the names must not change under it.
-        std::string modelFile = editor->modelFileName;
-        std::string animationFile = editor->animationFileName;
-        runLogged([&] { editor->saveModel(modelFile, animationFile); });
+        runLogged([&] { editor->save(); });
     }
     else if (panel == resetCameraButton)
     {
@@ -113,6 +142,8 @@ void BarMenuView::showMessage(const std::string& text, const Ogre::ColourValue& 
     }
     messagePanel->setText(message);
     messagePanel->targetSize.x = messageWidth();
+    fitText(messagePanel, message);
+    layoutStatus();
 }
 
 void BarMenuView::clearMessage()
@@ -124,4 +155,46 @@ void BarMenuView::clearMessage()
     message.clear();
     messagePanel->setText("");
     messagePanel->targetSize.x = 0;
+    layoutStatus();
+}
+
+void BarMenuView::showStatus(const std::string& text)
+{
+    status = text;
+    layoutStatus();
+}
+
+void BarMenuView::showNote(const std::string& text)
+{
+    note = text;
+    noteTimeLeft = NOTE_SECONDS;
+    layoutStatus();
+}
+
+void BarMenuView::update(float timeStep)
+{
+    MenuView::update(timeStep);
+    if (noteTimeLeft <= 0.0f)
+    {
+        return;
+    }
+    noteTimeLeft -= timeStep;
+    if (noteTimeLeft <= 0.0f)
+    {
+        note.clear();
+        layoutStatus();
+    }
+}
+
+void BarMenuView::layoutStatus()
+{
+    if (!statusPanel)
+    {
+        return;
+    }
+    const std::string text = note.empty() ? status : status + "   " + note;
+    const bool shown = message.empty() && !text.empty();
+    statusPanel->setText(shown ? text : "");
+    statusPanel->targetSize.x = shown ? messageWidth() : 0;
+    fitText(statusPanel, text);
 }

@@ -6,8 +6,10 @@
 
 #include <string>
 
-// The bottom bar: "Save" and "Reset camera" at its right end, and a line on its left for
-// messages the user must not miss (a save that failed, where an export went).
+// The bottom bar: "Save" and "Reset camera" at its right end. Its left part shows the model
+// file's name, marked while changes are unsaved, with short notes ("Undo: paint stroke") for a
+// few seconds; messages the user must not miss (a save that failed, where an export went) take
+// its place in red.
 class BarMenuView : public MenuView
 {
 public:
@@ -18,6 +20,8 @@ public:
     // Right-aligns the buttons in the area whose top-left corner is `position`.
     void setPosition(const Ogre::Vector3& position) override;
     void onClicked(MenuPanel* panel) override;
+    // Counts down the note's time.
+    void update(float timeStep) override;
 
     // Shows `text` on the left of the bar, after any message still shown (each text once),
     // until clearMessage; red, for what went wrong, unless another colour is given (the whole
@@ -25,13 +29,30 @@ public:
     void showMessage(const std::string& text,
                      const Ogre::ColourValue& colour = Ogre::ColourValue::Red);
     void clearMessage();
+    // The file name and its mark, shown while there is no message.
+    void showStatus(const std::string& text);
+    // Shows `text` after the status for NOTE_SECONDS.
+    void showNote(const std::string& text);
+
+    static constexpr float NOTE_SECONDS = 4.0f;
 
     MenuPanel* saveButton = nullptr;        // owned
     MenuPanel* resetCameraButton = nullptr; // owned
     MenuPanel* messagePanel = nullptr;      // owned; not interactive
     std::string message;                    // what messagePanel shows, in Latin-1
+    MenuPanel* statusPanel = nullptr;       // owned; not interactive
+    std::string status;
+    std::string note;
+    float noteTimeLeft = 0.0f; // seconds
 
 private:
     // Room between the bar's left end and "Reset camera".
     float messageWidth() const;
+    // The status line's text and width: hidden while a message is shown.
+    void layoutStatus();
+    // Shrinks the text of a long line (a recovery copy's path) so that it ends before
+    // "Reset camera" instead of running over the buttons.
+    void fitText(MenuPanel* panel, const std::string& text);
+
+    float charHeight = 0.0f; // the text elements' own, as built
 };

@@ -316,12 +316,16 @@ void ModelMenuView::onClicked(MenuPanel* panel)
     }
     if (panel == rebindButton)
     {
-        runLogged(
-            [&]
-            {
-                editor()->rebindSkeleton();
-                editor()->resetToRestPose();
-            });
+        editor()->asStep("re-binding",
+                         [this]
+                         {
+                             runLogged(
+                                 [this]
+                                 {
+                                     editor()->rebindSkeleton();
+                                     editor()->resetToRestPose();
+                                 });
+                         });
     }
 }
 

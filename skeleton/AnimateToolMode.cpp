@@ -222,7 +222,7 @@ void AnimateToolMode::storePose()
     {
         pose.push_back(editor->toModelSpace(particle->position));
     }
-    animation->frames[view->currentTime] = pose;
+    editor->setKeyFrame(view->currentAnimation, view->currentTime, pose);
 }
 
 void AnimateToolMode::copy()
@@ -269,7 +269,7 @@ void AnimateToolMode::paste()
         }
         pasted[entry.particleIndex] = entry.position;
     }
-    animation->frames[view->currentTime] = pasted;
+    editor->setKeyFrame(view->currentAnimation, view->currentTime, pasted);
 
     std::vector<Ogre::Vector3> pose;
     animation->samplePose(view->currentTime, pose);

@@ -112,8 +112,20 @@ void AnimateViewMode::resetFrameToRestPose()
     std::vector<Ogre::Vector3>* restPose = editor->baseAnimation.findFrame(0.0f);
     if (!frame || !restPose)
         return;
-    *frame = *restPose;
-    showPose(std::vector<Ogre::Vector3>(*frame));
+    editor->setKeyFrame(currentAnimation, currentTime, *restPose);
+    showPose(std::vector<Ogre::Vector3>(*restPose));
+}
+
+void AnimateViewMode::refresh()
+{
+    const int count = int(editor->animations.size());
+    if (currentAnimation >= count && count > 0)
+    {
+        currentAnimation = count - 1;
+        currentTime = 0.0f;
+    }
+    showCurrentPose();
+    refreshMenu(true);
 }
 
 void AnimateViewMode::advancePlayback(float dt)

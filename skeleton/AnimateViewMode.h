@@ -27,6 +27,9 @@ public:
     void resetFrameToRestPose();
     // One playback step of dt seconds at the current animation's speedMin, wrapping at its end.
     void advancePlayback(float dt);
+    // After undo or redo changed the animations: keeps the current animation in range and
+    // shows its pose and the menu again.
+    void refresh();
 
     float currentTime = 0.0f;
     int currentAnimation = 0;

@@ -150,6 +150,7 @@ void EditorMode::loadModel(const std::string& modelFile, const std::string& anim
 
 void EditorMode::reportSaveFailure(const std::string& fileName)
 {
+    ++saveFailures;
     writeLog("ERROR, couldn't write " + fileName);
     std::cerr << "ERROR, couldn't write " << fileName << std::endl;
     // In the bar too: a user who never sees the terminal must not believe the work is safe.

@@ -95,6 +95,27 @@ TEST(BarMenuView, ShowsEachMessageOnceInRedBesideTheButtons)
     EXPECT_FLOAT_EQ(message->targetSize.x, 0);
 }
 
+// The file name with its mark holds the same place while no message is shown; a note follows
+// it for a few seconds.
+TEST(BarMenuView, ShowsTheFileNameAndNotesWhileNoMessageIs)
+{
+    EditorMenuTestEngine test;
+    BarMenuView* bar = test.editor->menuSystem->barMenuView;
+    MenuPanel* status = bar->statusPanel;
+    bar->showStatus("creature.xml *");
+    bar->showNote("Undo: paint stroke");
+    EXPECT_EQ(status->textElement->getCaption(), "creature.xml *   Undo: paint stroke");
+    EXPECT_FLOAT_EQ(status->targetPosition.x, 20);
+    EXPECT_FLOAT_EQ(status->targetSize.x, 1280 - 20 - 20);
+
+    bar->showMessage("couldn't write creature.xml");
+    EXPECT_EQ(status->textElement->getCaption(), "");
+    EXPECT_FLOAT_EQ(status->targetSize.x, 0);
+    bar->clearMessage();
+    bar->update(BarMenuView::NOTE_SECONDS + 0.1f);
+    EXPECT_EQ(status->textElement->getCaption(), "creature.xml *");
+}
+
 // Quick switches of the view: the side menu that comes to rest is always the current view's,
 // the model menu never keeps a pointer to a view mode that is gone, and a press that a menu
 // took sees its release even when the side menu started to slide in between.

@@ -1,0 +1,153 @@
+#!/usr/bin/env python3
+"""Real-window tests of undo and redo, the unsaved mark and the recovery copies.
+Usage: test_undo_and_recovery.py BUILD_DIR TEST_NAME
+
+Pixels are those of the 1280 x 720 window of the run folder's ogre.cfg."""
+import glob
+import os
+import shutil
+import signal
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from bramblewick_e2e import Editor, run_tests  # noqa: E402
+from e2e_support import (StartCamera, check, click_button, hold_at, read_voxels,  # noqa: E402
+                         save, shoot, write_model)
+
+EDIT_VOXELS = (100, 18)
+QUIET_SPOT = (1000, 150)
+BAR_LEFT = (13, 684, 850, 718)  # the bar's free left part: file name, mark and notes
+START_CELLS = [(0, 0, 0), (1, 0, 0)]
+NEW_CELL = (0, 0, 1)  # on the front face of the voxel at (0, 0, 0)
+
+
+def start_sculpting(editor, model, env=None):
+    editor.start([model], env=env)
+    editor.wait_for_log("run simulation")
+    editor.move(*QUIET_SPOT)
+    time.sleep(2.0)
+    click_button(editor, EDIT_VOXELS)
+    editor.wait_frames(4)
+
+
+def add_voxel(editor):
+    hold_at(editor, *StartCamera().pixel((0.5, 0.5, 1.0)))
+
+
+def ctrl(editor, *keys):
+    """Left Control held around the keys, released last, as a user types a shortcut."""
+    editor.key_down("Control_L")
+    editor.wait_frames(1)
+    for key in keys:
+        editor.key(key)
+        editor.wait_frames(2)
+    editor.key_up("Control_L")
+    editor.wait_frames(2)
+
+
+def recovery_copies(editor):
+    return sorted(glob.glob(os.path.join(editor.data_home, "Bramblewick", "recovery", "*.xml")))
+
+
+def test_undo_redo_keys(build_dir):
+    folder = tempfile.mkdtemp(prefix="bramblewick-undo-")
+    model = os.path.join(folder, "creature.xml")
+    write_model(model, START_CELLS)
+    with Editor(build_dir, name="undo") as editor:
+        start_sculpting(editor, model)
+        saved = shoot(editor, "undo_1_saved.png")
+        add_voxel(editor)
+        editor.wait_frames(4)
+        marked = shoot(editor, "undo_2_unsaved_mark.png")
+        check(marked.changed_pixels(saved, BAR_LEFT) > 10, "no unsaved mark in the bar")
+
+        ctrl(editor, "z")
+        editor.wait_for_log("Undo: sculpt stroke")
+        undone = shoot(editor, "undo_3_undone_note.png")
+        check(undone.changed_pixels(marked, BAR_LEFT) > 50, "the bar does not say what was undone")
+        ctrl(editor, "z")
+        editor.wait_for_log("Nothing to undo")
+        save(editor, model)
+        check(set(read_voxels(model)) == set(START_CELLS), "undo left the new voxel")
+
+        ctrl(editor, "y")
+        editor.wait_for_log("Redo: sculpt stroke")
+        save(editor, model)
+        check(set(read_voxels(model)) == set(START_CELLS) | {NEW_CELL}, "redo lost the voxel")
+
+        ctrl(editor, "z")
+        editor.key_down("Shift_L")
+        ctrl(editor, "z")  # left Control with left Shift and Z redoes
+        editor.key_up("Shift_L")
+        editor.wait_for_log("Redo: sculpt stroke", count=2)
+        # Back at the saved state: the mark is gone again.
+        editor.wait_frames(4)
+        time.sleep(4.5)  # the note fades
+        clean = shoot(editor, "undo_4_saved_again.png")
+        check(clean.changed_pixels(saved, BAR_LEFT) < 10, "the mark stayed on a saved model")
+        editor.close()
+        check(editor.wait_exit() == 0, f"exit status {editor.exit_status}")
+        check(recovery_copies(editor) == [], "a recovery copy of a saved model")
+    shutil.rmtree(folder, ignore_errors=True)
+
+
+def test_close_writes_recovery_copy(build_dir):
+    folder = tempfile.mkdtemp(prefix="bramblewick-close-")
+    model = os.path.join(folder, "creature.xml")
+    write_model(model, START_CELLS)
+    with open(model, "rb") as file:
+        original = file.read()
+    with Editor(build_dir, name="close") as editor:
+        start_sculpting(editor, model)
+        add_voxel(editor)
+        editor.close()
+        check(editor.wait_exit() == 0, f"exit status {editor.exit_status}")
+        copies = recovery_copies(editor)
+        check(len(copies) == 1, f"recovery copies {copies}")
+        check(os.path.basename(copies[0]).startswith("creature-"), f"named {copies[0]}")
+        check(set(read_voxels(copies[0])) == set(START_CELLS) | {NEW_CELL},
+              "the copy does not hold the edit")
+        with open(editor.stdout_path) as file:
+            check(copies[0] in file.read(), "the copy's path was not printed")
+        check(copies[0] in editor.log(), "the copy's path was not logged")
+        with open(model, "rb") as file:
+            check(file.read() == original, "the model file was touched")
+
+        # The next start says that a newer copy is there.
+        os.utime(model, (time.time() - 60, time.time() - 60))
+        editor.start([model])
+        editor.wait_for_log("recovery copy newer than the model: " + copies[0])
+        time.sleep(2.0)
+        shoot(editor, "recovery_notice.png")
+        editor.close()
+        editor.wait_exit()
+    shutil.rmtree(folder, ignore_errors=True)
+
+
+def test_killed_after_periodic_copy(build_dir):
+    folder = tempfile.mkdtemp(prefix="bramblewick-kill-")
+    model = os.path.join(folder, "creature.xml")
+    write_model(model, START_CELLS)
+    with Editor(build_dir, name="kill") as editor:
+        start_sculpting(editor, model, env={"BRAMBLEWICK_RECOVERY_SECONDS": "1"})
+        add_voxel(editor)
+        editor.wait_for_log("recovery copy written to", timeout=10)
+        editor.process.send_signal(signal.SIGKILL)
+        editor.wait_exit()
+        copies = recovery_copies(editor)
+        check(len(copies) == 1, f"recovery copies {copies}")
+        check(set(read_voxels(copies[0])) == set(START_CELLS) | {NEW_CELL},
+              "the periodic copy does not hold the edit")
+    shutil.rmtree(folder, ignore_errors=True)
+
+
+TESTS = {
+    "undo_redo_keys": test_undo_redo_keys,
+    "close_writes_recovery_copy": test_close_writes_recovery_copy,
+    "killed_after_periodic_copy": test_killed_after_periodic_copy,
+}
+
+if __name__ == "__main__":
+    run_tests(TESTS)

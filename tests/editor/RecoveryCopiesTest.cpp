@@ -1,0 +1,57 @@
+#include "editor/RecoveryCopies.h"
+
+#include "editor/QueryFlags.h"
+#include "editor/SelectToolMode.h"
+#include "tests/editor/EditorTestFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+// A copy holds the unsaved edit (with a selected voxel's own colour, not its red), loads as a
+// model, lands in "recovery/" only, and is reported at start-up only while newer than the model.
+TEST(RecoveryCopies, HoldTheEditAndAreFoundWhileNewer)
+{
+    const fs::path folder =
+        fs::temp_directory_path() / ("bramblewick-recovery-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    const std::string model = (folder / "creature.xml").string();
+    std::ofstream(model) << "<model><voxels/></model>\n";
+    fs::last_write_time(model, fs::file_time_type::clock::now() - std::chrono::hours(1));
+
+    RecoveryCopies copies(folder.string() + "/", model, (folder / "moves.xml").string());
+    {
+        EditorTestFixture session;
+        EditorMode* editor = session.editor;
+        editor->addVoxel(3, 0, 0, Ogre::ColourValue(0, 0, 1, 1), QUERY_VOXEL);
+        auto* select = session.install(new SelectToolMode());
+        select->selection.push_back(editor->voxels[1]);
+        select->savedColours.push_back(editor->voxels[1]->colour);
+        editor->voxels[1]->setColour(Ogre::ColourValue::Red);
+
+        EXPECT_EQ(copies.findNewer(), "");
+        ASSERT_TRUE(copies.write(*editor));
+    }
+    EXPECT_EQ(fs::path(copies.modelCopy).parent_path(), folder / "recovery");
+    EXPECT_EQ(fs::path(copies.modelCopy).filename().string().rfind("creature-", 0), 0u);
+    EXPECT_TRUE(fs::exists(copies.animationCopy));
+    EXPECT_EQ(copies.findNewer(), copies.modelCopy);
+    EXPECT_EQ(readFile(model), "<model><voxels/></model>\n");
+    {
+        EditorTestFixture reopened;
+        reopened.editor->loadModel(copies.modelCopy, copies.animationCopy);
+        ASSERT_EQ(reopened.editor->voxels.size(), 2u);
+        EXPECT_EQ(reopened.editor->voxels[1]->colour, Ogre::ColourValue(0, 0, 1, 1));
+    }
+
+    // Saved after the copy: the copy is old news.
+    fs::last_write_time(model, fs::file_time_type::clock::now() + std::chrono::hours(1));
+    EXPECT_EQ(copies.findNewer(), "");
+    copies.discard();
+    EXPECT_FALSE(fs::exists(copies.modelCopy));
+    fs::remove_all(folder);
+}
