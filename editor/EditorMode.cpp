@@ -238,6 +238,9 @@ bool EditorMode::keyPressed(const KeyEvent& event)
             break;
         case OIS::KC_L:
             break;
+        case OIS::KC_E:
+            runLogged([&] { exportModel(); });
+            break;
         case OIS::KC_C:
             if (toolMode)
                 runLogged([&] { toolMode->copy(); });

@@ -110,6 +110,8 @@ public:
     // The model and its animations as the files hold them, from the voxel list, the skeleton in
     // its rest pose, the bindings and the animations, without changing any of them.
     void fillDocument(ModelDocument& document);
+    // Writes "<model name>.glb" beside the model file; the bar says where, or why not.
+    void exportModel();
     // Tells the user that a file could not be written (log, standard error and the bar menu).
     void reportSaveFailure(const std::string& fileName);
 

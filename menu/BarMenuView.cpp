@@ -96,12 +96,16 @@ void BarMenuView::onClicked(MenuPanel* panel)
     }
 }
 
-void BarMenuView::showMessage(const std::string& text)
+void BarMenuView::showMessage(const std::string& text, const Ogre::ColourValue& colour)
 {
     if (!messagePanel)
     {
         return;
     }
+    messagePanel->state->normalTextColour = colour;
+    messagePanel->state->focusTextColour = colour;
+    messagePanel->state->selectedTextColour = colour;
+    messagePanel->state->showNormalLook();
     // A save reports each file that failed; the second report must not hide the first.
     if (message.find(text) == std::string::npos)
     {

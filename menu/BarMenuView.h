@@ -2,10 +2,12 @@
 
 #include "menu/MenuView.h"
 
+#include <OgreColourValue.h>
+
 #include <string>
 
 // The bottom bar: "Save" and "Reset camera" at its right end, and a line on its left for
-// messages the user must not miss (a save that failed).
+// messages the user must not miss (a save that failed, where an export went).
 class BarMenuView : public MenuView
 {
 public:
@@ -17,9 +19,11 @@ public:
     void setPosition(const Ogre::Vector3& position) override;
     void onClicked(MenuPanel* panel) override;
 
-    // Shows `text` in red on the left of the bar, after any message still shown (each text
-    // once), until clearMessage. Every save clears it before writing.
-    void showMessage(const std::string& text);
+    // Shows `text` on the left of the bar, after any message still shown (each text once),
+    // until clearMessage; red, for what went wrong, unless another colour is given (the whole
+    // line takes it). Every save clears it before writing.
+    void showMessage(const std::string& text,
+                     const Ogre::ColourValue& colour = Ogre::ColourValue::Red);
     void clearMessage();
 
     MenuPanel* saveButton = nullptr;        // owned

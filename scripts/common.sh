@@ -9,7 +9,12 @@ packages=(
     libogre-1.12-dev libois-dev libtinyxml-dev libgtest-dev cmake g++ make pkg-config
     xvfb xauth libgl1-mesa-dri libglx-mesa0 libgl1 xdotool x11-utils imagemagick
     fonts-liberation xclip libx11-dev libbenchmark-dev clang python3 libfreetype-dev
+    libtinygltf-dev nlohmann-json3-dev libcli11-dev nodejs
 )
+# Debian's npm, unless the installed Node.js brings its own (NodeSource's conflicts with it).
+if ! command -v npm >/dev/null 2>&1; then
+    packages+=(npm)
+fi
 
 # Installs the packages that are missing, and only those.
 install_missing_packages() {
@@ -45,4 +50,13 @@ build_targets() {
             cmake --build "$build" -j"$jobs" --target "$target"
         done
     fi
+}
+
+# The Khronos glTF Validator (npm) in build/tools, for the export tests; once per build folder.
+install_test_tools() {
+    if [ -d "$build/tools/node_modules/gltf-validator" ]; then
+        return 0
+    fi
+    mkdir -p "$build/tools"
+    npm install --prefix "$build/tools" --no-audit --no-fund gltf-validator
 }

@@ -16,8 +16,8 @@
 
 #include <cctype>
 #include <climits>
-#include <cstdint>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <stdexcept>
@@ -199,7 +199,8 @@ bool loadDocument(TiXmlDocument& document, const std::string& fileName, const st
 // Prints the document in TinyXML's layout through the safe writer.
 bool writeDocument(const TiXmlDocument& document, const std::string& fileName)
 {
-    return writeFileSafely(fileName, [&document](std::FILE* file) { return document.SaveFile(file); });
+    return writeFileSafely(fileName,
+                           [&document](std::FILE* file) { return document.SaveFile(file); });
 }
 
 // --- documents ---
@@ -320,8 +321,9 @@ void readModel(const TiXmlElement* model, ModelDocument& document)
          element = element->NextSiblingElement("voxel"))
     {
         ModelDocument::Voxel voxel;
-        voxel.colour = Ogre::ColourValue(readReal(element, "r", 1.0f), readReal(element, "g", 1.0f),
-                                         readReal(element, "b", 1.0f), readReal(element, "a", 1.0f));
+        voxel.colour =
+            Ogre::ColourValue(readReal(element, "r", 1.0f), readReal(element, "g", 1.0f),
+                              readReal(element, "b", 1.0f), readReal(element, "a", 1.0f));
         voxel.x = readInteger(element, "x");
         voxel.y = readInteger(element, "y");
         voxel.z = readInteger(element, "z");
@@ -441,7 +443,8 @@ void readAnimationFile(const std::string& fileName, ModelDocument& document)
     readPart("animation file", fileName,
              [&]
              {
-                 for (const TiXmlElement* element = animationsElement->FirstChildElement("animation");
+                 for (const TiXmlElement* element =
+                          animationsElement->FirstChildElement("animation");
                       element; element = element->NextSiblingElement("animation"))
                  {
                      read.push_back(readAnimation(element));

@@ -1,6 +1,6 @@
 // The model file and the animation file of EditorMode: the editor's side of ModelDocument,
 // which reads and writes the text. A load builds the voxels, the skeleton and the bindings from
-// the document; a save fills one from them.
+// the document; a save and an export fill one from them.
 
 #include "editor/EditorMode.h"
 
@@ -8,6 +8,7 @@
 #include "editor/ModelViewMode.h"
 #include "editor/ViewMode.h"
 #include "editor/Voxel.h"
+#include "formats/Gltf.h"
 #include "menu/BarMenuView.h"
 #include "menu/MenuSystem.h"
 #include "skeleton/Animation.h"
@@ -18,6 +19,7 @@
 
 #include <OgreColourValue.h>
 
+#include <filesystem>
 #include <iostream>
 #include <stdexcept>
 #include <string>
@@ -212,4 +214,40 @@ void EditorMode::fillDocument(ModelDocument& document)
         document.groups.push_back(std::move(written));
     }
     document.animations = animations;
+}
+
+void EditorMode::exportModel()
+{
+    ModelDocument document;
+    fillDocument(document);
+    const std::string fileName =
+        std::filesystem::path(modelFileName).replace_extension(".glb").string();
+    BarMenuView* bar = menuSystem ? menuSystem->barMenuView : nullptr;
+    if (bar)
+    {
+        bar->clearMessage();
+    }
+    std::vector<std::string> warnings;
+    try
+    {
+        exportGltf(document, fileName, warnings);
+    }
+    catch (const std::exception& error)
+    {
+        writeLog(std::string("ERROR, ") + error.what());
+        if (bar)
+        {
+            bar->showMessage(error.what());
+        }
+        return;
+    }
+    for (const std::string& warning : warnings)
+    {
+        writeLog("export: " + warning);
+    }
+    writeLog("exported " + fileName);
+    if (bar)
+    {
+        bar->showMessage("exported " + fileName, Ogre::ColourValue::White);
+    }
 }
