@@ -11,6 +11,7 @@ struct ModelDocument;
 // Each command adds itself to the tool; `status` receives the exit status of the one that ran.
 void addInfoCommand(CLI::App& app, int& status);
 void addExportCommand(CLI::App& app, int& status);
+void addConvertCommand(CLI::App& app, int& status);
 
 // Exit statuses shared by the commands.
 const int STATUS_PROBLEM = 1;    // the files were read, but something in them is wrong

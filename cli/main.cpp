@@ -52,6 +52,7 @@ int main(int argc, char** argv)
     int status = 0;
     addInfoCommand(app, status);
     addExportCommand(app, status);
+    addConvertCommand(app, status);
     try
     {
         app.parse(argc, argv);

@@ -1,0 +1,87 @@
+"""Runs `bramblewick convert` as a user would, between model files and .vox files."""
+import os
+import subprocess
+import sys
+import tempfile
+import xml.etree.ElementTree as ElementTree
+
+tool, source = sys.argv[1], sys.argv[2]
+failures = []
+
+
+def run(*arguments):
+    environment = dict(os.environ)
+    environment.pop("DISPLAY", None)
+    done = subprocess.run([tool, "convert", *arguments], capture_output=True, text=True,
+                          env=environment, timeout=60)
+    return done.returncode, done.stdout, done.stderr
+
+
+def expect(what, condition, detail=""):
+    if not condition:
+        failures.append(f"{what}: {detail}")
+
+
+def voxels(model):
+    """Cells with colours in bytes, as the .vox palette keeps them."""
+    root = ElementTree.parse(model).getroot()
+    return sorted((int(v.get("x")), int(v.get("y")), int(v.get("z")),
+                   *(int(float(v.get(c, "1")) * 255 + 0.5) for c in "rgba"))
+                  for v in root.find("voxels").iter("voxel"))
+
+
+def write_model(name, cells):
+    with open(name, "w") as file:
+        file.write("<model><voxels>")
+        for x, y, z, r, g, b in cells:
+            file.write(f'<voxel x="{x}" y="{y}" z="{z}" r="{r / 255:f}" g="{g / 255:f}" '
+                       f'b="{b / 255:f}" a="1.000000"/>')
+        file.write("</voxels><skeleton/><skeletonVoxelBindings/></model>")
+
+
+with tempfile.TemporaryDirectory() as folder:
+    def path(name):
+        return os.path.join(folder, name)
+
+    # The sample character there and back: the same cells and colours, no skeleton.
+    sample = os.path.join(source, "examples", "bramblewick.xml")
+    status, out, err = run(sample, path("sample.vox"))
+    expect("model to .vox", status == 0 and "wrote " in out, out + err)
+    expect("the skeleton is said to stay behind", "a .vox file holds no skeleton" in err, err)
+    status, out, err = run(path("sample.vox"), path("back.xml"))
+    expect(".vox to model", status == 0 and "a model without a skeleton" in out, out + err)
+    expect("round trip keeps cells and colours", voxels(path("back.xml")) == voxels(sample))
+    back = ElementTree.parse(path("back.xml")).getroot()
+    expect("no skeleton comes back", len(back.find("skeleton")) == 0)
+
+    # 400 colours: reduced to the palette's 255, and the change is reported.
+    write_model(path("many.xml"), [(i % 20, i // 20, 0, i % 256, (i * 7) % 256, i // 2)
+                                   for i in range(400)])
+    status, out, err = run(path("many.xml"), path("many.vox"))
+    expect("many colours reported", status == 0 and "voxels changed colour, by at most " in out,
+           out + err)
+
+    # Refusals: a wrong pair of names, one file for both, a damaged input. None of them
+    # touches the file that was to be written.
+    with open(path("keep.xml"), "w") as file:
+        file.write("kept")
+    with open(path("broken.vox"), "wb") as file:
+        file.write(b"VOX \x96\x00\x00\x00MAIN\x00\x00\x00\x00\xff\x00\x00\x00")
+    for arguments, code, message in (
+            ([sample, path("x.txt")], 64, "are not such a pair"),
+            ([path("sample.vox"), path("other.vox")], 64, "are not such a pair"),
+            ([path("keep.xml"), path("keep.xml")], 64, "is the file to read"),
+            ([path("broken.vox"), path("keep.xml")], 2,
+             f'couldn\'t read the .vox file "{path("broken.vox")}": chunk "MAIN" at byte 8 '
+             "declares 255 bytes, which runs past the end of the file"),
+            ([path("absent.vox"), path("keep.xml")], 2, "there is no such file")):
+        status, out, err = run(*arguments)
+        expect(f"convert {arguments} refused", status == code and message in err,
+               f"status {status}: {err}")
+    with open(path("keep.xml")) as file:
+        expect("a refused convert leaves the output alone", file.read() == "kept")
+
+if failures:
+    print("\n".join(failures))
+    sys.exit(1)
+print("convert: all checks passed")
