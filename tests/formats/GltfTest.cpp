@@ -5,6 +5,7 @@
 #include "skeleton/ModelDocument.h"
 #include "skeleton/Skeleton.h"
 #include "skeleton/VerletParticle.h"
+#include "tests/TempFolder.h"
 #include "tests/editor/EditorTestFixture.h"
 
 #include <OgreMatrix4.h>
@@ -24,18 +25,6 @@ namespace
 
 const fs::path SOURCE = fs::path(__FILE__).parent_path();
 const fs::path EXAMPLES = SOURCE / ".." / ".." / "examples";
-
-struct TempFolder
-{
-    std::string pattern = (fs::temp_directory_path() / "bramblewick-gltf-XXXXXX").string();
-    fs::path path = ::mkdtemp(pattern.data());
-    ~TempFolder()
-    {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
-    std::string file(const std::string& name) const { return (path / name).string(); }
-};
 
 ModelDocument readDocument(const fs::path& model, const fs::path& animations)
 {
@@ -115,7 +104,7 @@ TEST(GltfExport, SkinMovesVoxelsAsTheAnimateViewDoes)
     const fs::path modelFile = EXAMPLES / "bramblewick.xml";
     const fs::path animationFile = EXAMPLES / "bramblewick_animations.xml";
     const ModelDocument document = readDocument(modelFile, animationFile);
-    TempFolder folder;
+    TempFolder folder("bramblewick-gltf");
     std::vector<std::string> warnings;
     exportGltf(document, folder.file("sample.glb"), warnings);
     EXPECT_TRUE(warnings.empty());
@@ -198,7 +187,7 @@ TEST(GltfExport, SmallFigureKeepsItsPartsAndSettings)
 {
     const ModelDocument document =
         readDocument(SOURCE / "figure.xml", SOURCE / "figure_animations.xml");
-    TempFolder folder;
+    TempFolder folder("bramblewick-gltf");
     std::vector<std::string> warnings;
     exportGltf(document, folder.file("figure model.gltf"), warnings);
     ASSERT_EQ(warnings.size(), 1u);
@@ -242,7 +231,7 @@ TEST(GltfExport, SmallFigureKeepsItsPartsAndSettings)
 // Nothing is written for a model that cannot be exported, and an earlier export stays whole.
 TEST(GltfExport, RefusalsLeaveTheOldFile)
 {
-    TempFolder folder;
+    TempFolder folder("bramblewick-gltf");
     const std::string output = folder.file("old.glb");
     std::ofstream(output) << "earlier export";
     std::vector<std::string> warnings;
@@ -277,7 +266,7 @@ TEST(GltfExport, RefusalsLeaveTheOldFile)
 // pose is shown, and changes nothing in the editor or its files.
 TEST(GltfExport, ControlEWritesTheGlbBesideTheModel)
 {
-    TempFolder folder;
+    TempFolder folder("bramblewick-gltf");
     fs::copy_file(SOURCE / "figure.xml", folder.file("figure.xml"));
     EditorTestFixture session;
     EditorMode* editor = session.editor;

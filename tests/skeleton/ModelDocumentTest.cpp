@@ -1,5 +1,6 @@
 #include "skeleton/ModelDocument.h"
 
+#include "tests/TempFolder.h"
 #include "tests/editor/EditorTestFixture.h"
 
 #include <gtest/gtest.h>
@@ -15,18 +16,6 @@ namespace
 
 const fs::path EXAMPLES = fs::path(__FILE__).parent_path() / ".." / ".." / "examples";
 
-struct TempFolder
-{
-    std::string pattern = (fs::temp_directory_path() / "bramblewick-document-XXXXXX").string();
-    fs::path path = ::mkdtemp(pattern.data());
-    ~TempFolder()
-    {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
-    std::string file(const std::string& name) const { return (path / name).string(); }
-};
-
 } // namespace
 
 // The sample was written by the editor: read and written again without an engine, both files
@@ -39,7 +28,7 @@ TEST(ModelDocument, SampleWritesBackByteForByte)
     ASSERT_TRUE(readModelFile(model, document));
     readAnimationFile(animations, document);
 
-    TempFolder folder;
+    TempFolder folder("bramblewick-document");
     ASSERT_TRUE(writeModelFile(document, folder.file("model.xml")));
     ASSERT_TRUE(writeAnimationFile(document, folder.file("animations.xml")));
     EXPECT_EQ(readFile(folder.file("model.xml")), readFile(model));
@@ -51,7 +40,7 @@ TEST(ModelDocument, SampleWritesBackByteForByte)
 // indices count without it; a stick to an unknown id is dropped; a missing file is a new model.
 TEST(ModelDocument, ReadsHandEditedFilesAsTheEditorDoes)
 {
-    TempFolder folder;
+    TempFolder folder("bramblewick-document");
     std::ofstream(folder.file("model.xml"))
         << "<model><voxels><voxel x=\"1\"/><voxel x=\"1\" r=\"0\"/><voxel y=\"2\"/></voxels>"
            "<skeleton><particle id=\"4\"/><particle id=\"4\" y=\"1\"/><stick a=\"4\" b=\"9\"/>"

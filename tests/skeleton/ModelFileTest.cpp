@@ -7,6 +7,7 @@
 #include "skeleton/Animation.h"
 #include "skeleton/Skeleton.h"
 #include "skeleton/VerletParticleSystem.h"
+#include "tests/TempFolder.h"
 #include "tests/editor/EditorTestFixture.h"
 
 #include <gtest/gtest.h>
@@ -24,19 +25,6 @@ using Ogre::Vector3;
 
 namespace
 {
-
-// A folder of its own for each test, removed afterwards.
-struct TempFolder
-{
-    std::string pattern = (fs::temp_directory_path() / "bramblewick-modelfile-XXXXXX").string();
-    fs::path path = ::mkdtemp(pattern.data());
-    ~TempFolder()
-    {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
-    std::string file(const std::string& name) const { return (path / name).string(); }
-};
 
 void writeFile(const std::string& name, const std::string& text)
 {
@@ -115,7 +103,7 @@ std::string figureAnimations()
 
 TEST(ModelFile, SaveLoadSaveGivesIdenticalTextAndSavingLeavesThePosingView)
 {
-    TempFolder folder;
+    TempFolder folder("bramblewick-modelfile");
     writeFile(folder.file("in.xml"), figureModel());
     writeFile(folder.file("in-anim.xml"), figureAnimations());
     {
@@ -153,7 +141,7 @@ TEST(ModelFile, SaveLoadSaveGivesIdenticalTextAndSavingLeavesThePosingView)
 
 TEST(ModelFile, WritesTheExactLayout)
 {
-    TempFolder folder;
+    TempFolder folder("bramblewick-modelfile");
     writeFile(
         folder.file("in.xml"),
         "<model><voxels><voxel x=\"-1\" y=\"2\" z=\"3\" r=\"1\" g=\"0\" b=\"0.25\" a=\"0.5\"/>"
@@ -209,7 +197,7 @@ TEST(ModelFile, WritesTheExactLayout)
 
 TEST(ModelFile, ReadsMissingAndMalformedValuesWithTheirDefaults)
 {
-    TempFolder folder;
+    TempFolder folder("bramblewick-modelfile");
     // Id 1 is taken twice: the stick uses the earlier particle. The stick naming id 99 is
     // dropped and the one after it keeps its place.
     writeFile(folder.file("m.xml"),
@@ -281,7 +269,7 @@ TEST(ModelFile, ReadsMissingAndMalformedValuesWithTheirDefaults)
 
 TEST(ModelFile, MissingFileStartsNewAndBrokenFilesStopWithTheirNames)
 {
-    TempFolder folder;
+    TempFolder folder("bramblewick-modelfile");
     {
         // Nothing there: the start voxel stays, no animations, nothing thrown.
         EditorTestFixture session;
@@ -315,7 +303,7 @@ TEST(ModelFile, MissingFileStartsNewAndBrokenFilesStopWithTheirNames)
 // start-up with a message that names the file and what is wrong.
 TEST(ModelFile, BadContentIsRefusedWithTheFileNamed)
 {
-    TempFolder folder;
+    TempFolder folder("bramblewick-modelfile");
     const std::string twoParticles = "<model><voxels><voxel/></voxels><skeleton>"
                                      "<particle id=\"0\"/><particle id=\"1\" y=\"2\"/>"
                                      "<stick a=\"0\" b=\"1\"/></skeleton>";
@@ -348,7 +336,7 @@ TEST(ModelFile, BadContentIsRefusedWithTheFileNamed)
 // model without particles) are opened and written back as they were.
 TEST(ModelFile, KeyFramesOfAnotherLengthAreKeptAndWrittenBackUnchanged)
 {
-    TempFolder folder;
+    TempFolder folder("bramblewick-modelfile");
     const std::string animations =
         "<animations>\n    <animation loop=\"0\" end=\"1.000000\" speed=\"1.000000\">\n"
         "        <frame time=\"0.000000\">\n"
@@ -377,7 +365,7 @@ TEST(ModelFile, KeyFramesOfAnotherLengthAreKeptAndWrittenBackUnchanged)
 // stays as it is on screen.
 TEST(ModelFile, SavingWithASelectionWritesTheVoxelsOwnColours)
 {
-    TempFolder folder;
+    TempFolder folder("bramblewick-modelfile");
     EditorTestFixture session;
     session.clearVoxels();
     const ColourValue blue(0.25f, 0.5f, 0.75f, 1.0f);
@@ -395,7 +383,7 @@ TEST(ModelFile, SavingWithASelectionWritesTheVoxelsOwnColours)
 
 TEST(ModelFile, FailedWriteKeepsTheOldFileAndStillWritesTheOther)
 {
-    TempFolder folder;
+    TempFolder folder("bramblewick-modelfile");
     EditorTestFixture session;
     EditorMode& editor = *session.editor;
     editor.animations.push_back(Animation());
