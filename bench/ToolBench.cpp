@@ -1,11 +1,13 @@
-// The editing tools on a 4,000-voxel model, headless: one held step of sculpt and paint, a
-// rectangle selection of everything moved by one cell, one step of a pose drag and one step of
-// playback.
+// The editing tools on a 4,000- or 40,000-voxel model, headless: one held step of sculpt and
+// paint, a rectangle selection of everything moved by one cell, one step of a pose drag and one
+// step of playback. Every step ends with the drawing layer brought up to date, as the next frame
+// would.
 #include "editor/PaintToolMode.h"
 #include "editor/QueryFlags.h"
 #include "editor/SculptToolMode.h"
 #include "editor/SelectToolMode.h"
 #include "editor/UndoHistory.h"
+#include "editor/VoxelBatches.h"
 #include "skeleton/AnimateToolMode.h"
 #include "skeleton/AnimateViewMode.h"
 #include "skeleton/Skeleton.h"
@@ -21,13 +23,18 @@
 namespace
 {
 
-// The editor with a 10 x 20 x 20 block of voxels (x -5..4, y 0..19, z -10..9) and the materials
-// the tools ask for, so that no lookup falls back with a log line.
+// The editor with a block of voxels and the materials the tools ask for, so that no lookup
+// falls back with a log line. 4,000 voxels: 10 x 20 x 20 (x -5..4, y 0..19, z -10..9); 40,000:
+// 20 x 40 x 50 (x -10..9, y 0..39, z -25..24).
 class BenchWorld : public ToolTestWorld
 {
 public:
-    BenchWorld()
+    explicit BenchWorld(int64_t voxels = 4000)
     {
+        const int sizeX = voxels > 4000 ? 20 : 10;
+        const int sizeY = voxels > 4000 ? 40 : 20;
+        const int sizeZ = voxels > 4000 ? 50 : 20;
+        front = float(sizeZ / 2);
         for (const char* name : {"Box", "Arrow", "SelectorRectangle", "BonePoint", "Bones"})
         {
             if (!Ogre::MaterialManager::getSingleton().resourceExists(name))
@@ -37,12 +44,18 @@ public:
             }
         }
         clearVoxels();
-        for (int x = -5; x < 5; ++x)
-            for (int y = 0; y < 20; ++y)
-                for (int z = -10; z < 10; ++z)
-                    editor->addVoxel(x, y, z, Ogre::ColourValue(0.1f * float(x + 5), 0.5f, 0.5f),
+        for (int x = -sizeX / 2; x < sizeX / 2; ++x)
+            for (int y = 0; y < sizeY; ++y)
+                for (int z = -sizeZ / 2; z < sizeZ / 2; ++z)
+                    editor->addVoxel(x, y, z,
+                                     Ogre::ColourValue(0.05f * float(x + 10), 0.5f, 0.5f),
                                      QUERY_VOXEL);
+        flush();
     }
+
+    void flush() { editor->getVoxelBatches()->flush(); }
+
+    float front = 10.0f; // z of the block's front face
 
     // A thirteen-particle stick figure over the block, every voxel bound to its nearest stick.
     void addFigure()
@@ -64,29 +77,38 @@ public:
     }
 };
 
+// The pointer sweeps the block's front face, so every step lays one new voxel.
 void sculptHeldStep(benchmark::State& state)
 {
-    BenchWorld world;
+    BenchWorld world(state.range(0));
     world.install(new SculptToolMode());
-    world.aimAt({0.0f, 10.5f, 10.0f}); // the block's front face
+    world.aimAt({-4.5f, 0.5f, world.front});
     world.pressButton();
-    world.hold(); // the first step adds; the following ones find the cell taken
+    int step = 0;
     for (auto _ : state)
+    {
+        world.aimAt({float(step % 9) - 4.5f, float(step / 9 % 20) + 0.5f, world.front});
         world.hold();
+        world.flush();
+        ++step;
+    }
     state.counters["voxels"] = double(world.editor->voxels.size());
 }
-BENCHMARK(sculptHeldStep)->Unit(benchmark::kMillisecond);
+BENCHMARK(sculptHeldStep)->Arg(4000)->Arg(40000)->Iterations(170)->Unit(benchmark::kMillisecond);
 
 void paintHeldStep(benchmark::State& state)
 {
-    BenchWorld world;
+    BenchWorld world(state.range(0));
     world.install(new PaintToolMode());
-    world.aimAt({0.0f, 10.5f, 10.0f});
+    world.aimAt({0.0f, 10.5f, world.front});
     world.pressButton();
     for (auto _ : state)
+    {
         world.hold();
+        world.flush();
+    }
 }
-BENCHMARK(paintHeldStep)->Unit(benchmark::kMillisecond);
+BENCHMARK(paintHeldStep)->Arg(4000)->Arg(40000)->Unit(benchmark::kMillisecond);
 
 // Press, drag and release a rectangle around everything, grab the X bar, drag it far enough for
 // one cell and release (which gives every colour back).
@@ -108,8 +130,10 @@ void selectAllAndMoveOneCell(benchmark::State& state)
         world.aimAtScreen(tool->dragStart.x + 1.5f / (150.0f * s.x), tool->dragStart.y);
         int before = tool->startCells.empty() ? 0 : tool->startCells[0].x;
         world.hold();
+        world.flush();
         moved = world.editor->voxels[0]->getGridPosition().x - before;
         world.releaseButton();
+        world.flush();
     }
     state.counters["cellsMoved"] = double(moved);
 }
@@ -119,7 +143,7 @@ BENCHMARK(selectAllAndMoveOneCell)->Unit(benchmark::kMillisecond);
 // step, the skeleton step, the bones redrawn and 4,000 bound voxels placed.
 void poseDragStep(benchmark::State& state)
 {
-    BenchWorld world;
+    BenchWorld world(state.range(0));
     world.addFigure();
     world.press(OIS::KC_2);
     AnimateToolMode* tool = world.install(new AnimateToolMode());
@@ -139,18 +163,19 @@ void poseDragStep(benchmark::State& state)
         world.aimAt(hand + Ogre::Vector3(0.0f, 3.0f * std::sin(phase), 0.0f));
         world.editor->update(0.016f);
         world.editor->frameUpdate(0.016f);
+        world.flush();
     }
     state.counters["dragging"] = tool->dragged ? 1.0 : 0.0;
     world.editor->mouseButtonDown = false;
     world.releaseButton();
     state.counters["selected"] = double(tool->selected.size());
 }
-BENCHMARK(poseDragStep)->Unit(benchmark::kMillisecond);
+BENCHMARK(poseDragStep)->Arg(4000)->Arg(40000)->Unit(benchmark::kMillisecond);
 
 // One playback step between two keys: sample, apply, redraw the bones, place the voxels.
 void playbackStep(benchmark::State& state)
 {
-    BenchWorld world;
+    BenchWorld world(state.range(0));
     world.addFigure();
     Animation animation;
     animation.frames[0.0f] = *world.editor->baseAnimation.findFrame(0.0f);
@@ -162,9 +187,12 @@ void playbackStep(benchmark::State& state)
     world.press(OIS::KC_2);
     auto* view = dynamic_cast<AnimateViewMode*>(world.editor->viewMode);
     for (auto _ : state)
+    {
         view->advancePlayback(0.016f);
+        world.flush();
+    }
 }
-BENCHMARK(playbackStep)->Unit(benchmark::kMillisecond);
+BENCHMARK(playbackStep)->Arg(4000)->Arg(40000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -52,15 +52,10 @@ void EditorMode::addVoxelAtPointer()
     float hitDistance = -1.0f;
     Voxel::Cell cell;
 
-    pick(ray, QUERY_VOXEL, hitObject, hitDistance);
-    if (hitObject)
+    const int index = pickVoxel(ray, QUERY_VOXEL, hitDistance);
+    if (index >= 0)
     {
-        int index = findVoxel(hitObject);
-        if (index == -1)
-        {
-            return;
-        }
-        Voxel* voxel = voxels[index];
+        Voxel* voxel = voxels[size_t(index)];
         Ogre::Vector3 hitPoint = ray.getOrigin() + ray.getDirection() * hitDistance;
         cell = neighbourAcrossFace(voxel->getGridPosition(), hitPoint - voxel->getPosition());
     }
@@ -82,8 +77,6 @@ void EditorMode::addVoxelAtPointer()
 
 int EditorMode::voxelUnderPointer()
 {
-    Ogre::MovableObject* hitObject = nullptr;
     float hitDistance = -1.0f;
-    pick(getPointerRay(), QUERY_VOXEL, hitObject, hitDistance);
-    return hitObject ? findVoxel(hitObject) : -1;
+    return pickVoxel(getPointerRay(), QUERY_VOXEL, hitDistance);
 }

@@ -8,6 +8,7 @@
 #include "editor/ModelViewMode.h"
 #include "editor/QueryFlags.h"
 #include "editor/RayPickIndex.h"
+#include "editor/VoxelBatches.h"
 #include "editor/RecoveryCopies.h"
 #include "editor/ToolMode.h"
 #include "editor/UndoHistory.h"
@@ -87,6 +88,8 @@ EditorMode::~EditorMode()
     for (Voxel* voxel : voxels)
         delete voxel;
     voxels.clear();
+    delete voxelBatches;
+    voxelBatches = nullptr;
     destroySkeletonObjects();
     delete skeleton;
     skeleton = nullptr;
@@ -228,7 +231,7 @@ void EditorMode::setUpScene()
     setViewMode(new ModelViewMode());
     addVoxel(0, 0, 0, Ogre::ColourValue(0.5f, 0.5f, 0.5f, 1.0f), QUERY_NEW_VOXEL);
     for (Voxel* voxel : voxels)
-        voxel->box->setQueryFlags(QUERY_VOXEL);
+        voxel->setQueryFlags(QUERY_VOXEL);
     resetCamera();
 }
 
@@ -577,20 +580,56 @@ void EditorMode::pick(const Ogre::Ray& ray, unsigned queryMask, Ogre::MovableObj
 // ---------------------------------------------------------------------------------------------
 // The voxel list
 
+int EditorMode::pickVoxel(const Ogre::Ray& ray, unsigned queryMask, float& hitDistance)
+{
+    hitDistance = -1.0f;
+    if (!voxelBatches)
+        return -1;
+    Voxel* voxel = voxelBatches->pick(ray, queryMask, hitDistance);
+    return voxel ? findVoxel(voxel) : -1;
+}
+
+int EditorMode::pickVoxelByEveryBox(const Ogre::Ray& ray, unsigned queryMask,
+                                    float& hitDistance) const
+{
+    int best = -1;
+    hitDistance = -1.0f;
+    for (size_t i = 0; i < voxels.size(); ++i)
+    {
+        const Voxel& voxel = *voxels[i];
+        if ((voxel.getQueryFlags() & queryMask) != queryMask)
+            continue;
+        const std::pair<bool, Ogre::Real> hit = ray.intersects(VoxelBatches::pickBox(voxel));
+        if (hit.first && (best < 0 || hit.second < hitDistance ||
+                          (hit.second == hitDistance &&
+                           VoxelBatches::nameBefore(voxel.getBoxNumber(),
+                                                    voxels[size_t(best)]->getBoxNumber()))))
+        {
+            best = int(i);
+            hitDistance = hit.second;
+        }
+    }
+    return best;
+}
+
+VoxelBatches* EditorMode::getVoxelBatches()
+{
+    if (!voxelBatches)
+        voxelBatches = new VoxelBatches(getGraphics()->sceneManager);
+    return voxelBatches;
+}
+
+Voxel* EditorMode::createVoxel() { return new Voxel(getVoxelBatches()); }
+
 void EditorMode::addVoxel(int x, int y, int z, const Ogre::ColourValue& colour, uint32_t queryFlags)
 {
     const Voxel::Cell cell{x, y, z};
-    for (const Voxel* voxel : voxels)
-        if (voxel->gridPosition == cell)
-            return;
+    if (getVoxelBatches()->findAt(cell))
+        return;
 
-    Graphics* graphics = getGraphics();
-    Voxel* voxel = new Voxel();
-    voxel->graphics = graphics;
-    voxel->node = graphics->sceneManager->getRootSceneNode()->createChildSceneNode(
-        Ogre::Vector3::ZERO, Ogre::Quaternion::IDENTITY);
+    Voxel* voxel = createVoxel();
     voxel->build(Ogre::ColourValue(0.5f, 0.5f, 0.5f, 1.0f));
-    voxel->box->setQueryFlags(queryFlags);
+    voxel->setQueryFlags(queryFlags);
     voxels.push_back(voxel);
     voxel->setGridPosition(x, y, z);
     voxel->setColour(colour);
@@ -633,12 +672,12 @@ void EditorMode::removeVoxels(const std::vector<int>& indices)
     voxels.erase(std::remove(voxels.begin(), voxels.end(), nullptr), voxels.end());
 }
 
-int EditorMode::findVoxel(Ogre::MovableObject* object)
+int EditorMode::findVoxel(const Voxel* voxel) const
 {
-    if (!object)
+    if (!voxel)
         return -1;
     for (size_t i = 0; i < voxels.size(); ++i)
-        if (voxels[i]->box == object)
+        if (voxels[i] == voxel)
             return int(i);
     return -1;
 }
@@ -678,14 +717,9 @@ std::vector<bool> EditorMode::findSeenVoxels(int rayCount, bool bruteForce)
     }
     const Ogre::Vector3 centre = minimum + (maximum - minimum) * 0.5f;
 
-    std::unordered_map<Ogre::MovableObject*, int> indexOfBox;
-    for (size_t i = voxels.size(); i-- > 0;)
-        indexOfBox[voxels[i]->box] = int(i); // the first voxel with a box wins, as in findVoxel
-
-    Ogre::SceneManager* sceneManager = getGraphics()->sceneManager;
     std::unique_ptr<RayPickIndex> index;
     if (!bruteForce)
-        index.reset(new RayPickIndex(sceneManager, QUERY_VOXEL));
+        index.reset(new RayPickIndex(voxels, QUERY_VOXEL));
 
     std::vector<bool> seen(voxels.size(), false);
     for (int ray = 0; ray < rayCount; ++ray)
@@ -701,18 +735,11 @@ std::vector<bool> EditorMode::findSeenVoxels(int rayCount, bool bruteForce)
         float tz = Ogre::Math::RangeRandom(minimum.z, maximum.z);
         Ogre::Ray sightLine(origin, (Ogre::Vector3(tx, ty, tz) - origin).normalisedCopy());
 
-        Ogre::MovableObject* hitObject = nullptr;
         float hitDistance = -1.0f;
-        if (index)
-            index->pick(sightLine, hitObject, hitDistance);
-        else
-            Graphics::pickManualObject(sceneManager, sightLine, QUERY_VOXEL, hitObject,
-                                       hitDistance);
-        if (!hitObject)
-            continue;
-        auto found = indexOfBox.find(hitObject);
-        if (found != indexOfBox.end())
-            seen[found->second] = true;
+        const int hit = index ? index->pick(sightLine, hitDistance)
+                              : pickVoxelByEveryBox(sightLine, QUERY_VOXEL, hitDistance);
+        if (hit >= 0)
+            seen[size_t(hit)] = true;
     }
     return seen;
 }
@@ -863,10 +890,9 @@ void EditorMode::placeAtRest(const std::vector<Ogre::Vector3>& restPose)
     for (Voxel* voxel : voxels)
     {
         const Voxel::Cell& cell = voxel->getGridPosition();
-        if (voxel->node)
-            voxel->node->setPosition(modelOrientation *
-                                     (Ogre::Vector3(float(cell.x), float(cell.y), float(cell.z)) +
-                                      Ogre::Vector3(0.5f, 0.5f, 0.5f)));
+        voxel->setPosition(modelOrientation *
+                           (Ogre::Vector3(float(cell.x), float(cell.y), float(cell.z)) +
+                            Ogre::Vector3(0.5f, 0.5f, 0.5f)));
     }
 }
 
@@ -935,7 +961,7 @@ void EditorMode::paintVoxel(int index, const Ogre::ColourValue& colour)
 void EditorMode::moveVoxel(Voxel* voxel, int x, int y, int z)
 {
     const Voxel::Cell before = voxel->gridPosition;
-    const Ogre::Vector3 nodeBefore = voxel->node->getPosition();
+    const Ogre::Vector3 nodeBefore = voxel->getPosition();
     voxel->setGridPosition(x, y, z);
     history->cellChanged(voxel, before, nodeBefore);
 }

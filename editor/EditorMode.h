@@ -22,6 +22,7 @@ struct ModelDocument;
 class ToolMode;
 class UndoHistory;
 class ViewMode;
+class VoxelBatches;
 namespace Ogre
 {
 class ManualObject;
@@ -59,15 +60,25 @@ public:
     Ogre::Ray getPointerRay();
     Ogre::Vector3 getPointerScreenPosition();
     Ogre::Vector3 projectToScreen(const Ogre::Vector3& point);
-    // Picks the scene's manual objects through the graphics object.
+    // Picks the scene's manual objects (the grid, bars, particles) through the graphics object.
     void pick(const Ogre::Ray& ray, unsigned queryMask, Ogre::MovableObject*& hitObject,
               float& hitDistance);
+    // The index of the voxel whose box the ray meets first among those whose query flags hold
+    // every bit of queryMask, or -1; hitDistance is then -1.
+    int pickVoxel(const Ogre::Ray& ray, unsigned queryMask, float& hitDistance);
+    // The same answer found by testing every voxel's box: the reference for the fast picks.
+    int pickVoxelByEveryBox(const Ogre::Ray& ray, unsigned queryMask, float& hitDistance) const;
 
     // --- the voxel list ---
     void addVoxel(int x, int y, int z, const Ogre::ColourValue& colour, uint32_t queryFlags);
     void removeVoxel(int index);
     void removeVoxels(const std::vector<int>& indices);
-    int findVoxel(Ogre::MovableObject* object);
+    // The voxel's index in the list, or -1.
+    int findVoxel(const Voxel* voxel) const;
+    // A new voxel that draws in the editor's drawing layer once it is built.
+    Voxel* createVoxel();
+    // The drawing layer of the voxels, made on first use.
+    VoxelBatches* getVoxelBatches();
     // Each voxel's own colour in list order, whatever colour a tool shows it in for now.
     std::vector<Ogre::ColourValue> realColours() const;
     std::vector<Voxel*> getVoxels() { return voxels; }
@@ -147,6 +158,7 @@ public:
     ViewMode* viewMode = nullptr;  // owned
     ToolMode* toolMode = nullptr;  // owned
     std::vector<Voxel*> voxels;    // voxels owned
+    VoxelBatches* voxelBatches = nullptr; // owned; outlives every voxel
     Skeleton* skeleton = nullptr;  // owned
     bool skeletonSimulating = false;
     std::vector<Ogre::ManualObject*> skeletonObjects;

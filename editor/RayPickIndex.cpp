@@ -1,10 +1,9 @@
 #include "editor/RayPickIndex.h"
 
-#include <OgreManualObject.h>
+#include "editor/Voxel.h"
+#include "editor/VoxelBatches.h"
+
 #include <OgreMath.h>
-#include <OgreMatrix4.h>
-#include <OgreNode.h>
-#include <OgreSceneManager.h>
 
 #include <algorithm>
 #include <cmath>
@@ -21,37 +20,28 @@ const float stopMargin = 1e-2f;
 
 } // namespace
 
-Ogre::AxisAlignedBox RayPickIndex::pickBox(Ogre::MovableObject* object)
+RayPickIndex::RayPickIndex(const std::vector<Voxel*>& voxels, unsigned queryMask)
 {
-    // Step for step as Graphics::pickManualObject builds it, so that every float agrees.
-    Ogre::Node* node = object->getParentNode();
-    Ogre::AxisAlignedBox box = object->getBoundingBox();
-    Ogre::Affine3 rotation;
-    rotation.makeTransform(Ogre::Vector3::ZERO, Ogre::Vector3::UNIT_SCALE, node->getOrientation());
-    box.transform(rotation);
-    box.setMinimum(box.getMinimum() + node->getPosition());
-    box.setMaximum(box.getMaximum() + node->getPosition());
-    return box;
-}
+    std::vector<int> byName(voxels.size());
+    for (size_t i = 0; i < voxels.size(); ++i)
+        byName[i] = int(i);
+    std::sort(byName.begin(), byName.end(), [&](int a, int b)
+              { return VoxelBatches::nameBefore(voxels[size_t(a)]->getBoxNumber(),
+                                                voxels[size_t(b)]->getBoxNumber()); });
+    std::vector<int> rankOf(voxels.size());
+    for (size_t r = 0; r < byName.size(); ++r)
+        rankOf[size_t(byName[r])] = int(r);
 
-RayPickIndex::RayPickIndex(Ogre::SceneManager* sceneManager, unsigned queryMask)
-{
     Ogre::AxisAlignedBox bounds;
-    int rank = 0;
-    for (const auto& named : sceneManager->getMovableObjects("ManualObject"))
+    for (size_t i = 0; i < voxels.size(); ++i)
     {
-        Ogre::MovableObject* object = named.second;
-        int objectRank = rank++;
-        if ((object->getQueryFlags() & queryMask) != queryMask || !object->isAttached())
+        if ((voxels[i]->getQueryFlags() & queryMask) != queryMask)
             continue;
         Entry entry;
-        entry.box = pickBox(object);
-        entry.object = object;
-        entry.rank = objectRank;
-        if (entry.box.isInfinite())
-            unbounded.push_back(int(entries.size()));
-        else
-            bounds.merge(entry.box);
+        entry.box = VoxelBatches::pickBox(*voxels[i]);
+        entry.voxel = int(i);
+        entry.rank = rankOf[i];
+        bounds.merge(entry.box);
         entries.push_back(entry);
     }
     if (bounds.isNull())
@@ -102,8 +92,6 @@ RayPickIndex::RayPickIndex(Ogre::SceneManager* sceneManager, unsigned queryMask)
         }
         for (uint32_t e = 0; e < entries.size(); ++e)
         {
-            if (entries[e].box.isInfinite())
-                continue;
             int low[3], high[3];
             cellRange(entries[e].box, low, high);
             for (int z = low[2]; z <= high[2]; ++z)
@@ -135,16 +123,12 @@ void RayPickIndex::consider(const Entry& entry, const Ogre::Ray& ray, int& bestR
     }
 }
 
-void RayPickIndex::pick(const Ogre::Ray& ray, Ogre::MovableObject*& hitObject,
-                        float& hitDistance) const
+int RayPickIndex::pick(const Ogre::Ray& ray, float& hitDistance) const
 {
-    hitObject = nullptr;
     hitDistance = -1.0f;
     const Entry* best = nullptr;
     float bestDistance = 0.0f;
     int bestRank = 0;
-    for (int e : unbounded)
-        consider(entries[e], ray, bestRank, best, bestDistance);
 
     if (!cellStart.empty())
     {
@@ -227,9 +211,8 @@ void RayPickIndex::pick(const Ogre::Ray& ray, Ogre::MovableObject*& hitObject,
         }
     }
 
-    if (best)
-    {
-        hitObject = best->object;
-        hitDistance = bestDistance;
-    }
+    if (!best)
+        return -1;
+    hitDistance = bestDistance;
+    return best->voxel;
 }

@@ -6,34 +6,27 @@
 #include <cstdint>
 #include <vector>
 
-namespace Ogre
-{
-class MovableObject;
-class SceneManager;
-} // namespace Ogre
+class Voxel;
 
-// A snapshot of the scene's pickable manual objects in a uniform grid, so that many rays can be
-// picked without testing every box. Answers exactly what Graphics::pickManualObject answers for
-// the same scene: the same pick box per object, the same intersection test, the nearest hit, and
-// on equal distances the object that comes first in the engine's name order. The snapshot goes
-// stale as soon as an object is created, destroyed, moved or re-flagged.
+// A snapshot of the voxels' pick boxes in a uniform grid, so that many rays (the sight lines of
+// key O) can be picked without testing every box. Answers exactly what VoxelBatches::pick
+// answers for the same voxels: the same pick box per voxel, the same intersection test, the
+// nearest hit, and on equal distances the voxel whose name sorts first. The snapshot goes stale
+// as soon as a voxel is added, removed, moved or re-flagged.
 class RayPickIndex
 {
 public:
-    RayPickIndex(Ogre::SceneManager* sceneManager, unsigned queryMask);
+    RayPickIndex(const std::vector<Voxel*>& voxels, unsigned queryMask);
 
-    void pick(const Ogre::Ray& ray, Ogre::MovableObject*& hitObject, float& hitDistance) const;
-
-    // The box a pick tests for an attached object: its local box turned by its node's own
-    // orientation and moved by the node's own position (the node's scale is ignored).
-    static Ogre::AxisAlignedBox pickBox(Ogre::MovableObject* object);
+    // The index in the voxel list of the voxel hit first, or -1.
+    int pick(const Ogre::Ray& ray, float& hitDistance) const;
 
 private:
     struct Entry
     {
         Ogre::AxisAlignedBox box;
-        Ogre::MovableObject* object = nullptr;
-        int rank = 0; // place in the engine's name order
+        int voxel = -1;
+        int rank = 0; // place in the name order
     };
 
     // Keeps the better of the current best and this entry's hit, by distance then rank.
@@ -42,8 +35,6 @@ private:
     int cellIndex(int x, int y, int z) const { return (z * dims[1] + y) * dims[0] + x; }
 
     std::vector<Entry> entries;
-    // Entries with infinite boxes; every ray tests them.
-    std::vector<int> unbounded;
     Ogre::Vector3 gridOrigin = Ogre::Vector3::ZERO;
     float cellSize = 1.0f;
     int dims[3] = {0, 0, 0};

@@ -35,9 +35,6 @@ void SculptToolMode::mouseReleased(const OIS::MouseButtonID*)
     // The layer laid during this drag becomes pickable, so the next drag builds on top of it.
     for (Voxel* voxel : editor->voxels)
     {
-        if (voxel->box)
-        {
-            voxel->box->setQueryFlags(QUERY_VOXEL);
-        }
+        voxel->setQueryFlags(QUERY_VOXEL);
     }
 }

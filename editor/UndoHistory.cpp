@@ -153,7 +153,7 @@ UndoStep::VoxelRecord recordOf(EditorMode& editor, int index, bool bound)
     record.index = index;
     record.cell = voxel->gridPosition;
     record.colour = editor.voxelColour(voxel);
-    record.nodePosition = voxel->node->getPosition();
+    record.nodePosition = voxel->getPosition();
     record.bindOffset = voxel->bindOffset;
     if (!bound)
         return record;
@@ -208,7 +208,7 @@ void UndoHistory::cellChanged(Voxel* voxel, const Voxel::Cell& before,
     if (index < 0)
         return;
     step->addCellChange(index, before, voxel->gridPosition, nodeBefore,
-                        voxel->node->getPosition());
+                        voxel->getPosition());
 }
 
 void UndoHistory::skeletonChanging()

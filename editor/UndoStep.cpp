@@ -72,7 +72,7 @@ size_t heapBytes(const UndoStep::SkeletonState& state)
 
 void setVoxelPlace(Voxel* voxel, const Ogre::Vector3& node, const Ogre::Vector3& offset)
 {
-    voxel->node->setPosition(node);
+    voxel->setPosition(node);
     voxel->bindOffset = offset;
 }
 
@@ -115,14 +115,11 @@ void applySkeletonState(EditorMode& editor, const UndoStep::SkeletonChange& chan
 
 void insertVoxel(EditorMode& editor, const UndoStep::VoxelRecord& record)
 {
-    Ogre::SceneManager* sceneManager = editor.getGraphics()->sceneManager;
-    Voxel* voxel = new Voxel();
-    voxel->graphics = editor.getGraphics();
-    voxel->node = sceneManager->getRootSceneNode()->createChildSceneNode(
-        Ogre::Vector3::ZERO, Ogre::Quaternion::IDENTITY);
-    voxel->build(record.colour);
-    voxel->box->setQueryFlags(QUERY_VOXEL);
+    Voxel* voxel = editor.createVoxel();
+    // The cell first: the drawing layer files the voxel by its cell when it is built.
     voxel->gridPosition = record.cell;
+    voxel->build(record.colour);
+    voxel->setQueryFlags(QUERY_VOXEL);
     setVoxelPlace(voxel, record.nodePosition, record.bindOffset);
     editor.voxels.insert(editor.voxels.begin() + record.index, voxel);
     if (record.group < 0)
@@ -168,7 +165,7 @@ UndoStep::SkeletonState UndoStep::SkeletonState::capture(EditorMode& editor)
     for (size_t i = 0; i < editor.voxels.size(); ++i)
     {
         Voxel* voxel = editor.voxels[i];
-        state.nodes.push_back(voxel->node->getPosition());
+        state.nodes.push_back(voxel->getPosition());
         state.offsets.push_back(voxel->bindOffset);
         indexOf.emplace(voxel, int(i));
     }
@@ -432,8 +429,9 @@ void UndoStep::apply(EditorMode& editor, const Part& part, bool forward) const
     {
         const CellChange& change = cellChanges[part.slot];
         Voxel* voxel = editor.voxels[size_t(change.index)];
-        voxel->gridPosition = forward ? change.after : change.before;
-        voxel->node->setPosition(forward ? change.nodeAfter : change.nodeBefore);
+        const Voxel::Cell& cell = forward ? change.after : change.before;
+        voxel->setGridPosition(cell.x, cell.y, cell.z);
+        voxel->setPosition(forward ? change.nodeAfter : change.nodeBefore);
         break;
     }
     case Kind::Skeleton:

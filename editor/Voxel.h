@@ -5,15 +5,15 @@
 #include <OgreColourValue.h>
 #include <OgreVector.h>
 
-class Graphics;
-namespace Ogre
-{
-class ManualObject;
-class SceneNode;
-class SceneManager;
-}
+#include <cstdint>
+#include <string>
 
-// One unit cube of the model, drawn as a flat-shaded box with a white outline.
+class VoxelBatches;
+struct VoxelBlock;
+
+// One unit cube of the model: a flat-shaded box with a white outline. The voxel keeps its
+// data (colour, cell, shown centre, query flags, binding); the drawing layer (VoxelBatches)
+// draws it together with its neighbours and finds it under a ray.
 class Voxel : public Skeleton::Element
 {
 public:
@@ -28,35 +28,49 @@ public:
         }
     };
 
-    const Ogre::Vector3& getPosition() override;
+    // The voxel draws in the given layer from its first build on; without one it is data only.
+    explicit Voxel(VoxelBatches* batches = nullptr) : batches(batches) {}
+    ~Voxel() override;
+
+    const Ogre::Vector3& getPosition() override { return position; }
     void bind(const Ogre::Vector3& origin, const Ogre::Quaternion& rotation,
               float halfLength) override;
     void update(const Ogre::Vector3& origin, const Ogre::Quaternion& rotation) override;
-    ~Voxel() override;
 
-    // Creates a new box in this colour and attaches it to the node; only while box is null.
+    // Gives the voxel its colour and a new box number; it is drawn from now on.
     void build(const Ogre::ColourValue& colour);
-    // Rebuilds the box in the new colour, keeping its query flags.
+    // A new colour and a new box number (a rebuilt box), keeping the query flags.
     void setColour(const Ogre::ColourValue& colour);
-    // Recolours the box in place (same box, no new number): for undo and redo of many voxels.
+    // A new colour under the same box number: for undo and redo of many voxels.
     void recolour(const Ogre::ColourValue& colour);
+    // The cell, and the shown centre at the cell's centre.
     void setGridPosition(int x, int y, int z);
+    // Shows the voxel centred here (a pose, a turned model) without changing its cell.
+    void setPosition(const Ogre::Vector3& centre);
+    void setQueryFlags(uint32_t flags);
 
     const Ogre::ColourValue& getColour() const { return colour; }
     const Cell& getGridPosition() const { return gridPosition; }
-    Ogre::ManualObject* getBox() const { return box; }
+    uint32_t getQueryFlags() const { return queryFlags; }
+    // "box" and the box number; picks that tie go to the name that sorts first.
+    std::string getName() const { return "box" + std::to_string(boxNumber); }
+    unsigned getBoxNumber() const { return boxNumber; }
 
     // The program-wide box counter; the first box is "box1".
     static unsigned boxCounter;
 
-    Graphics* graphics = nullptr;
-    Ogre::SceneNode* node = nullptr;  // owned
-    Ogre::ManualObject* box = nullptr; // owned
     Ogre::ColourValue colour = Ogre::ColourValue(1, 1, 1, 1);
     Cell gridPosition;
     Ogre::Vector3 bindOffset = Ogre::Vector3::ZERO;
 
 private:
-    // The twelve faces in the voxel's colour, ending the section.
-    void emitFaces(Ogre::ManualObject* object) const;
+    friend class VoxelBatches;
+
+    VoxelBatches* batches = nullptr; // not owned
+    Ogre::Vector3 position = Ogre::Vector3(0.5f, 0.5f, 0.5f);
+    uint32_t queryFlags = 0xFFFFFFFF; // the engine's default for a new object
+    unsigned boxNumber = 0;           // 0 until the first build
+    // Where the drawing layer keeps the voxel.
+    VoxelBlock* block = nullptr;
+    int slot = -1;
 };

@@ -24,10 +24,9 @@ TEST(VoxelList, AddRemoveAndFindKeepListOrder)
     EXPECT_EQ(editor->getVoxels(), before);
     EXPECT_EQ(Voxel::boxCounter, counter);
     EXPECT_EQ(editor->voxels[2]->colour, Ogre::ColourValue(0.2f, 0, 0, 1));
-    EXPECT_EQ(editor->voxels[2]->box->getQueryFlags(), uint32_t(QUERY_VOXEL));
+    EXPECT_EQ(editor->voxels[2]->getQueryFlags(), uint32_t(QUERY_VOXEL));
 
-    EXPECT_EQ(editor->findVoxel(before[3]->box), 3);
-    EXPECT_EQ(editor->findVoxel(fixture.engine.sceneManager->getManualObject("grid")), -1);
+    EXPECT_EQ(editor->findVoxel(before[3]), 3);
     EXPECT_EQ(editor->findVoxel(nullptr), -1);
 
     editor->removeVoxels({3, 1});
@@ -62,14 +61,12 @@ TEST(Picking, MaskOneSeesThroughNewVoxelsAndTheGridAnswersMaskFour)
     // Start voxel at (0,0,0) has flags 1; a new one in front of it carries flags 2.
     editor->addVoxel(0, 0, 3, Ogre::ColourValue::White, QUERY_NEW_VOXEL);
     Ogre::Ray ray(Ogre::Vector3(0.5f, 0.5f, 20.0f), Ogre::Vector3::NEGATIVE_UNIT_Z);
-    Ogre::MovableObject* hit = nullptr;
     float distance = 0.0f;
-    editor->pick(ray, QUERY_VOXEL, hit, distance);
-    EXPECT_EQ(hit, editor->voxels[0]->box);
+    EXPECT_EQ(editor->pickVoxel(ray, QUERY_VOXEL, distance), 0);
     EXPECT_FLOAT_EQ(distance, 19.0f);
-    editor->pick(ray, QUERY_NEW_VOXEL, hit, distance);
-    EXPECT_EQ(hit, editor->voxels[1]->box);
+    EXPECT_EQ(editor->pickVoxel(ray, QUERY_NEW_VOXEL, distance), 1);
     EXPECT_FLOAT_EQ(distance, 16.0f);
+    Ogre::MovableObject* hit = nullptr;
 
     editor->pick(Ogre::Ray(Ogre::Vector3(-2.3f, 10.0f, 4.9f), Ogre::Vector3::NEGATIVE_UNIT_Y),
                  QUERY_GRID, hit, distance);

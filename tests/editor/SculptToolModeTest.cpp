@@ -69,9 +69,9 @@ TEST(SculptToolMode, StillHoldAddsOneGreyVoxelAndTheNextDragBuildsOnIt)
     EXPECT_EQ(added->getGridPosition(), (Voxel::Cell{0, 0, 1}));
     // Grey whatever the surface colour, and not pickable until the release.
     EXPECT_EQ(added->getColour(), Ogre::ColourValue(0.5f, 0.5f, 0.5f, 1.0f));
-    EXPECT_EQ(added->getBox()->getQueryFlags(), uint32_t(QUERY_NEW_VOXEL));
+    EXPECT_EQ(added->getQueryFlags(), uint32_t(QUERY_NEW_VOXEL));
     world.releaseButton();
-    EXPECT_EQ(added->getBox()->getQueryFlags(), uint32_t(QUERY_VOXEL));
+    EXPECT_EQ(added->getQueryFlags(), uint32_t(QUERY_VOXEL));
 
     world.pressButton();
     world.hold(20);

@@ -2,6 +2,7 @@
 
 #include "editor/EditorMode.h"
 #include "editor/QueryFlags.h"
+#include "editor/VoxelBatches.h"
 #include "tests/editor/EditorTestFixture.h"
 
 #include <OgreHardwareBufferManager.h>
@@ -35,29 +36,50 @@ std::vector<Ogre::Vector3> readElement(Ogre::ManualObject::ManualObjectSection* 
     return values;
 }
 
+
+// The one manual object that draws the block of cells holding the voxel.
+Ogre::ManualObject* blockMesh(EditorTestFixture& fixture, const Voxel::Cell& cell)
+{
+    fixture.editor->getVoxelBatches()->flush();
+    const Ogre::Vector3 centre(cell.x + 0.5f, cell.y + 0.5f, cell.z + 0.5f);
+    for (const auto& entry : fixture.engine.sceneManager->getMovableObjects("ManualObject"))
+        if (entry.first.rfind("voxelBlock", 0) == 0 &&
+            entry.second->getBoundingBox().contains(centre))
+            return static_cast<Ogre::ManualObject*>(entry.second);
+    return nullptr;
+}
+
 } // namespace
 
-TEST(VoxelMesh, BoxIsThirtySixFlatOutwardVerticesAndATwelveEdgeOutline)
+TEST(VoxelMesh, LoneVoxelIsTwelveFlatOutwardTrianglesAndATwelveEdgeOutline)
 {
     EditorTestFixture fixture;
-    Ogre::ManualObject* box = fixture.editor->voxels.at(0)->box;
-    ASSERT_EQ(box->getNumSections(), 2u);
-    Ogre::ManualObject::ManualObjectSection* solid = box->getSection(0);
+    fixture.clearVoxels();
+    fixture.editor->addVoxel(-1, 0, 2, Ogre::ColourValue(0.2f, 0.4f, 0.6f, 1), QUERY_VOXEL);
+    Ogre::ManualObject* mesh = blockMesh(fixture, {-1, 0, 2});
+    ASSERT_NE(mesh, nullptr);
+    ASSERT_EQ(mesh->getNumSections(), 2u);
+    Ogre::ManualObject::ManualObjectSection* solid = mesh->getSection(0);
     EXPECT_EQ(solid->getMaterialName(), "Box");
     EXPECT_EQ(solid->getRenderOperation()->operationType, Ogre::RenderOperation::OT_TRIANGLE_LIST);
-    EXPECT_EQ(solid->getRenderOperation()->indexData->indexCount, 36u);
-    std::vector<Ogre::Vector3> positions = readElement(solid, Ogre::VES_POSITION);
-    std::vector<Ogre::Vector3> normals = readElement(solid, Ogre::VES_NORMAL);
-    ASSERT_EQ(positions.size(), 36u);
-    ASSERT_EQ(normals.size(), 36u);
+    EXPECT_EQ(mesh->getQueryFlags(), 0u); // voxels are never picked as engine objects
+    const std::vector<Ogre::Vector3> positions = readElement(solid, Ogre::VES_POSITION);
+    const std::vector<Ogre::Vector3> normals = readElement(solid, Ogre::VES_NORMAL);
+    const Ogre::Vector3 centre(-0.5f, 0.5f, 2.5f);
 
+    Ogre::IndexData* indices = solid->getRenderOperation()->indexData;
+    ASSERT_EQ(indices->indexCount, 36u);
+    auto* index = static_cast<uint16_t*>(indices->indexBuffer->lock(Ogre::HardwareBuffer::HBL_READ_ONLY));
     for (size_t t = 0; t < 12; ++t)
     {
-        const Ogre::Vector3 *p = &positions[3 * t], &n = normals[3 * t];
+        const Ogre::Vector3 p[3] = {positions.at(index[3 * t]) - centre,
+                                    positions.at(index[3 * t + 1]) - centre,
+                                    positions.at(index[3 * t + 2]) - centre};
+        const Ogre::Vector3& n = normals.at(index[3 * t]);
         for (size_t k = 0; k < 3; ++k)
         {
             // One flat normal per triangle, a unit axis pointing away from the cube centre.
-            EXPECT_EQ(normals[3 * t + k], n) << "triangle " << t;
+            EXPECT_EQ(normals.at(index[3 * t + k]), n) << "triangle " << t;
             EXPECT_FLOAT_EQ(std::abs(p[k].x), 0.5f);
         }
         EXPECT_FLOAT_EQ(n.length(), 1.0f);
@@ -65,15 +87,60 @@ TEST(VoxelMesh, BoxIsThirtySixFlatOutwardVerticesAndATwelveEdgeOutline)
         // Counter-clockwise seen from outside.
         EXPECT_GT((p[1] - p[0]).crossProduct(p[2] - p[0]).dotProduct(n), 0.0f);
     }
+    indices->indexBuffer->unlock();
 
-    Ogre::ManualObject::ManualObjectSection* outline = box->getSection(1);
+    Ogre::ManualObject::ManualObjectSection* outline = mesh->getSection(1);
     EXPECT_EQ(outline->getMaterialName(), "BaseWhiteNoLighting");
     EXPECT_EQ(outline->getRenderOperation()->operationType, Ogre::RenderOperation::OT_LINE_LIST);
-    std::vector<Ogre::Vector3> ends = readElement(outline, Ogre::VES_POSITION);
+    const std::vector<Ogre::Vector3> ends = readElement(outline, Ogre::VES_POSITION);
     ASSERT_EQ(ends.size(), 24u);
     EXPECT_TRUE(readElement(outline, Ogre::VES_NORMAL).empty());
-    for (size_t e = 0; e < 12; ++e) // every edge is one unit long along one axis
+    for (size_t e = 0; e < 12; ++e) // every edge is one unit long along one axis, on the cube
+    {
         EXPECT_FLOAT_EQ(ends[2 * e].distance(ends[2 * e + 1]), 1.0f) << "edge " << e;
+        EXPECT_FLOAT_EQ((ends[2 * e] - centre).squaredLength(), 0.75f) << "edge " << e;
+    }
+}
+
+TEST(VoxelMesh, FacesBetweenNeighboursShownSideBySideAreLeftOut)
+{
+    EditorTestFixture fixture;
+    fixture.clearVoxels();
+    EditorMode* editor = fixture.editor;
+    VoxelBatches* batches = editor->getVoxelBatches();
+    // A solid 3 x 3 x 3 block in one block of cells: its 54 outer faces, and the edges of those
+    // faces (the hidden middle voxel draws none).
+    for (int x = 0; x < 3; ++x)
+        for (int y = 0; y < 3; ++y)
+            for (int z = 0; z < 3; ++z)
+                editor->addVoxel(x, y, z, Ogre::ColourValue::White, QUERY_VOXEL);
+    batches->flush();
+    EXPECT_EQ(batches->blockCount(), 1u);
+    EXPECT_EQ(batches->drawnFaces(), 54u);
+    EXPECT_EQ(batches->drawnEdges(), 6u * 4 + 12u * 7 + 8u * 9);
+
+    // A posed voxel keeps every face, and so do the neighbours it left.
+    editor->voxels[13]->setPosition(Ogre::Vector3(1.5f, 1.8f, 1.5f));
+    batches->flush();
+    EXPECT_EQ(batches->drawnFaces(), 54u + 6u + 6u);
+    editor->voxels[13]->setPosition(Ogre::Vector3(1.5f, 1.5f, 1.5f));
+
+    // Neighbours in two blocks of cells are drawn apart, both faces kept; an edit builds only
+    // the block it touched.
+    editor->removeVoxels({13});
+    editor->addVoxel(7, 0, 0, Ogre::ColourValue::White, QUERY_VOXEL);
+    editor->addVoxel(8, 0, 0, Ogre::ColourValue::White, QUERY_VOXEL);
+    batches->flush();
+    EXPECT_EQ(batches->blockCount(), 2u);
+    EXPECT_EQ(batches->drawnFaces(), 54u + 6u + 12u);
+    const size_t builds = batches->builds;
+    editor->paintVoxel(int(editor->voxels.size()) - 1, Ogre::ColourValue::Red);
+    batches->flush();
+    EXPECT_EQ(batches->builds, builds + 1);
+    editor->removeVoxels({int(editor->voxels.size()) - 1});
+    batches->flush();
+    EXPECT_EQ(batches->blockCount(), 1u);
+    EXPECT_EQ(blockMesh(fixture, {8, 0, 0}), nullptr); // the emptied block is gone
 }
 
 TEST(VoxelMesh, RecolouringRenamesTheBoxAndKeepsItsFlagsAndCell)
@@ -82,21 +149,34 @@ TEST(VoxelMesh, RecolouringRenamesTheBoxAndKeepsItsFlagsAndCell)
     EditorMode* editor = fixture.editor;
     editor->addVoxel(-1, 0, 2, Ogre::ColourValue(1, 0, 0, 1), QUERY_NEW_VOXEL);
     Voxel* voxel = editor->voxels.at(1);
-    auto number = [&] { return unsigned(std::stoul(voxel->box->getName().substr(3))); };
-    const std::string firstName = voxel->box->getName();
+    auto number = [&] { return unsigned(std::stoul(voxel->getName().substr(3))); };
+    const std::string firstName = voxel->getName();
     const unsigned first = number();
     ASSERT_EQ(firstName.substr(0, 3), "box");
     EXPECT_EQ(first, Voxel::boxCounter);
-    EXPECT_EQ(voxel->node->getPosition(), Ogre::Vector3(-0.5f, 0.5f, 2.5f));
+    EXPECT_EQ(voxel->getPosition(), Ogre::Vector3(-0.5f, 0.5f, 2.5f));
     EXPECT_EQ(voxel->colour, Ogre::ColourValue(1, 0, 0, 1));
-    EXPECT_EQ(voxel->box->getQueryFlags(), uint32_t(QUERY_NEW_VOXEL));
+    EXPECT_EQ(voxel->getQueryFlags(), uint32_t(QUERY_NEW_VOXEL));
 
     voxel->setColour(Ogre::ColourValue(0, 0, 1, 1));
     EXPECT_EQ(number(), first + 1);
-    EXPECT_EQ(voxel->box->getQueryFlags(), uint32_t(QUERY_NEW_VOXEL));
-    EXPECT_EQ(voxel->box->getParentSceneNode(), voxel->node);
-    EXPECT_FALSE(fixture.shown(firstName.c_str()));
-    voxel->setColour(Ogre::ColourValue(0, 0, 1, 1)); // the same colour still rebuilds
+    EXPECT_EQ(voxel->getQueryFlags(), uint32_t(QUERY_NEW_VOXEL));
+    voxel->setColour(Ogre::ColourValue(0, 0, 1, 1)); // the same colour still renames
+    EXPECT_EQ(number(), first + 2);
+    voxel->recolour(Ogre::ColourValue(0, 1, 0, 1)); // undo's recolouring keeps the name
     EXPECT_EQ(number(), first + 2);
     EXPECT_EQ((Voxel::Cell{-1, 0, 2}), voxel->gridPosition);
+    // The colour reaches the mesh.
+    Ogre::VertexData* data = blockMesh(fixture, {-1, 0, 2})->getSection(0)->getRenderOperation()->vertexData;
+    const Ogre::VertexElement* diffuse =
+        data->vertexDeclaration->findElementBySemantic(Ogre::VES_DIFFUSE);
+    ASSERT_NE(diffuse, nullptr);
+    Ogre::HardwareVertexBufferSharedPtr buffer =
+        data->vertexBufferBinding->getBuffer(diffuse->getSource());
+    auto* base = static_cast<unsigned char*>(buffer->lock(Ogre::HardwareBuffer::HBL_READ_ONLY));
+    Ogre::uint32* colour;
+    diffuse->baseVertexPointerToElement(base, &colour);
+    EXPECT_EQ(*colour, Ogre::VertexElement::convertColourValue(Ogre::ColourValue(0, 1, 0, 1),
+                                                               diffuse->getType()));
+    buffer->unlock();
 }

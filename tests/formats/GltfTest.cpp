@@ -161,7 +161,7 @@ TEST(GltfExport, SkinMovesVoxelsAsTheAnimateViewDoes)
                     voxelAt.find({int(std::floor(centre.x)), int(std::floor(centre.y)),
                                   int(std::floor(centre.z))});
                 ASSERT_NE(found, voxelAt.end()) << centre;
-                const Voxel* voxel = found->second;
+                Voxel* voxel = found->second;
                 const int joint = joints[16 * quad];
                 const auto bound = jointOf.find(voxel);
                 ASSERT_EQ(joint, bound == jointOf.end() ? 0 : bound->second);
@@ -169,7 +169,7 @@ TEST(GltfExport, SkinMovesVoxelsAsTheAnimateViewDoes)
                 const Ogre::Quaternion turn =
                     joint == 0 ? Ogre::Quaternion::IDENTITY
                                : posed[joint - 1].rotation * rest[joint - 1].rotation.Inverse();
-                const Vector3 expected = voxel->node->getPosition() + turn * (corner - centre);
+                const Vector3 expected = voxel->getPosition() + turn * (corner - centre);
                 largestError =
                     std::max(largestError, (matrices[joint] * corner - expected).length());
                 ++checked;

@@ -1,0 +1,495 @@
+#include "editor/VoxelBatches.h"
+
+#include <OgreManualObject.h>
+#include <OgreMath.h>
+#include <OgreResourceGroupManager.h>
+#include <OgreRoot.h>
+#include <OgreSceneManager.h>
+#include <OgreSceneNode.h>
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+namespace
+{
+
+// Corner of the unit cube by the signs of x, y, z.
+Ogre::Vector3 corner(int sx, int sy, int sz)
+{
+    return Ogre::Vector3(0.5f * sx, 0.5f * sy, 0.5f * sz);
+}
+
+struct Triangle
+{
+    Ogre::Vector3 a, b, c;
+};
+
+// Twelve triangles, two per face, wound counter-clockwise seen from outside.
+const Triangle boxTriangles[12] = {
+    {corner(-1, -1, -1), corner(-1, +1, -1), corner(+1, -1, -1)}, // -Z
+    {corner(+1, -1, -1), corner(-1, +1, -1), corner(+1, +1, -1)}, // -Z
+    {corner(+1, -1, -1), corner(+1, +1, -1), corner(+1, -1, +1)}, // +X
+    {corner(+1, -1, +1), corner(+1, +1, -1), corner(+1, +1, +1)}, // +X
+    {corner(+1, -1, +1), corner(+1, +1, +1), corner(-1, -1, +1)}, // +Z
+    {corner(-1, -1, +1), corner(+1, +1, +1), corner(-1, +1, +1)}, // +Z
+    {corner(-1, -1, +1), corner(-1, +1, +1), corner(-1, -1, -1)}, // -X
+    {corner(-1, -1, -1), corner(-1, +1, +1), corner(-1, +1, -1)}, // -X
+    {corner(-1, +1, -1), corner(-1, +1, +1), corner(+1, +1, -1)}, // +Y
+    {corner(-1, +1, +1), corner(+1, +1, +1), corner(+1, +1, -1)}, // +Y
+    {corner(-1, -1, -1), corner(+1, -1, -1), corner(-1, -1, +1)}, // -Y
+    {corner(-1, -1, +1), corner(+1, -1, -1), corner(+1, -1, +1)}, // -Y
+};
+
+// The twelve edges of the outline, two end points each.
+const Ogre::Vector3 outlinePoints[24] = {
+    corner(-1, -1, -1), corner(+1, -1, -1), corner(-1, -1, -1), corner(-1, +1, -1),
+    corner(-1, +1, -1), corner(+1, +1, -1), corner(+1, -1, -1), corner(+1, +1, -1),
+    corner(+1, -1, +1), corner(-1, -1, +1), corner(+1, -1, +1), corner(+1, +1, +1),
+    corner(+1, +1, +1), corner(-1, +1, +1), corner(-1, -1, +1), corner(-1, +1, +1),
+    corner(+1, -1, -1), corner(+1, -1, +1), corner(+1, +1, -1), corner(+1, +1, +1),
+    corner(-1, -1, -1), corner(-1, -1, +1), corner(-1, +1, -1), corner(-1, +1, +1),
+};
+
+// One face of the cube: its two triangles as four corners and six indices, in the order and
+// winding of the table above, and the cell across it.
+struct Face
+{
+    Ogre::Vector3 normal;
+    int step[3] = {0, 0, 0};
+    Ogre::Vector3 corners[4];
+    int cornerCount = 0;
+    Ogre::uint32 indices[6] = {0, 0, 0, 0, 0, 0};
+};
+
+// One outline edge and the two faces that meet along it.
+struct Edge
+{
+    Ogre::Vector3 from, to;
+    int faces[2] = {0, 0};
+};
+
+struct Cube
+{
+    std::array<Face, 6> faces;
+    std::array<Edge, 12> edges;
+
+    Cube()
+    {
+        for (int f = 0; f < 6; ++f)
+        {
+            Face& face = faces[f];
+            const Triangle& first = boxTriangles[2 * f];
+            face.normal =
+                (first.b - first.a).crossProduct(first.c - first.a).normalisedCopy();
+            for (int axis = 0; axis < 3; ++axis)
+                face.step[axis] = int(std::lround(face.normal[axis]));
+            for (int t = 0; t < 2; ++t)
+            {
+                const Triangle& triangle = boxTriangles[2 * f + t];
+                const Ogre::Vector3 points[3] = {triangle.a, triangle.b, triangle.c};
+                for (int p = 0; p < 3; ++p)
+                {
+                    int found = 0;
+                    while (found < face.cornerCount && face.corners[found] != points[p])
+                        ++found;
+                    if (found == face.cornerCount)
+                        face.corners[face.cornerCount++] = points[p];
+                    face.indices[3 * t + p] = Ogre::uint32(found);
+                }
+            }
+        }
+        for (int e = 0; e < 12; ++e)
+        {
+            Edge& edge = edges[e];
+            edge.from = outlinePoints[2 * e];
+            edge.to = outlinePoints[2 * e + 1];
+            int found = 0;
+            for (int axis = 0; axis < 3; ++axis)
+            {
+                if (edge.from[axis] != edge.to[axis])
+                    continue;
+                const int sign = edge.from[axis] > 0.0f ? 1 : -1;
+                for (int f = 0; f < 6; ++f)
+                    if (faces[f].step[axis] == sign)
+                        edge.faces[found] = f;
+                ++found;
+            }
+        }
+    }
+};
+
+const Cube& cube()
+{
+    static const Cube instance;
+    return instance;
+}
+
+// Two voxels whose centres are this close to one cell apart are drawn as neighbours.
+const float neighbourTolerance = 1e-4f;
+// Block bounds are this much larger than the boxes they hold, so that a ray meeting a box
+// always meets its block, whatever the rounding.
+const float boundsMargin = 1e-3f;
+
+int blockOf(int cell) { return cell >= 0 ? cell / VoxelBatches::blockSize
+                                         : -((-cell - 1) / VoxelBatches::blockSize) - 1; }
+
+} // namespace
+
+VoxelBatches::VoxelBatches(Ogre::SceneManager* sceneManager) : sceneManager(sceneManager)
+{
+    if (Ogre::Root* root = Ogre::Root::getSingletonPtr())
+    {
+        root->addFrameListener(this);
+        listening = true;
+    }
+}
+
+VoxelBatches::~VoxelBatches()
+{
+    if (listening)
+        if (Ogre::Root* root = Ogre::Root::getSingletonPtr())
+            root->removeFrameListener(this);
+    for (auto& entry : blocks)
+    {
+        for (Voxel* voxel : entry.second->voxels)
+        {
+            voxel->block = nullptr;
+            voxel->slot = -1;
+            voxel->batches = nullptr;
+        }
+        destroyMesh(*entry.second);
+    }
+}
+
+uint64_t VoxelBatches::keyOf(const Voxel::Cell& cell)
+{
+    auto part = [](int value) { return uint64_t(uint32_t(blockOf(value)) & 0x1FFFFFu); };
+    return part(cell.x) | part(cell.y) << 21 | part(cell.z) << 42;
+}
+
+VoxelBlock& VoxelBatches::blockFor(const Voxel::Cell& cell)
+{
+    std::unique_ptr<VoxelBlock>& block = blocks[keyOf(cell)];
+    if (!block)
+    {
+        block.reset(new VoxelBlock());
+        block->key[0] = blockOf(cell.x);
+        block->key[1] = blockOf(cell.y);
+        block->key[2] = blockOf(cell.z);
+    }
+    return *block;
+}
+
+void VoxelBatches::markDirty(VoxelBlock& block)
+{
+    block.boundsStale = true;
+    if (block.dirty)
+        return;
+    block.dirty = true;
+    dirtyBlocks.push_back(&block);
+}
+
+void VoxelBatches::join(Voxel* voxel, VoxelBlock& block)
+{
+    voxel->block = &block;
+    voxel->slot = int(block.voxels.size());
+    block.voxels.push_back(voxel);
+    markDirty(block);
+}
+
+void VoxelBatches::leave(Voxel* voxel)
+{
+    VoxelBlock& block = *voxel->block;
+    Voxel* last = block.voxels.back();
+    block.voxels[size_t(voxel->slot)] = last;
+    last->slot = voxel->slot;
+    block.voxels.pop_back();
+    voxel->block = nullptr;
+    voxel->slot = -1;
+    markDirty(block);
+}
+
+void VoxelBatches::add(Voxel* voxel)
+{
+    if (!voxel->block)
+        join(voxel, blockFor(voxel->gridPosition));
+}
+
+void VoxelBatches::remove(Voxel* voxel)
+{
+    if (voxel->block)
+        leave(voxel);
+}
+
+void VoxelBatches::moved(Voxel* voxel, const Voxel::Cell&)
+{
+    if (!voxel->block)
+        return;
+    VoxelBlock& block = *voxel->block;
+    const Voxel::Cell& cell = voxel->gridPosition;
+    if (blockOf(cell.x) == block.key[0] && blockOf(cell.y) == block.key[1] &&
+        blockOf(cell.z) == block.key[2])
+    {
+        markDirty(block);
+        return;
+    }
+    leave(voxel);
+    join(voxel, blockFor(cell));
+}
+
+void VoxelBatches::changed(Voxel* voxel)
+{
+    if (voxel->block)
+        markDirty(*voxel->block);
+}
+
+bool VoxelBatches::frameStarted(const Ogre::FrameEvent&)
+{
+    flush();
+    return true;
+}
+
+void VoxelBatches::flush()
+{
+    for (VoxelBlock* block : dirtyBlocks)
+    {
+        block->dirty = false;
+        if (!block->voxels.empty())
+        {
+            build(*block);
+            continue;
+        }
+        destroyMesh(*block);
+        blocks.erase(keyOf(Voxel::Cell{block->key[0] * blockSize, block->key[1] * blockSize,
+                                       block->key[2] * blockSize}));
+    }
+    dirtyBlocks.clear();
+}
+
+void VoxelBatches::destroyMesh(VoxelBlock& block)
+{
+    if (block.node)
+        sceneManager->destroySceneNode(block.node);
+    if (block.mesh)
+        sceneManager->destroyManualObject(block.mesh);
+    block.node = nullptr;
+    block.mesh = nullptr;
+    block.faces = 0;
+    block.edges = 0;
+}
+
+void VoxelBatches::build(VoxelBlock& block)
+{
+    const Cube& shape = cube();
+    const int size = blockSize;
+    // Which voxel of the block sits in each of its cells.
+    int16_t occupant[size * size * size];
+    std::fill(std::begin(occupant), std::end(occupant), int16_t(-1));
+    auto local = [&](const Voxel::Cell& cell, const int step[3], int& at)
+    {
+        const int x = cell.x + step[0] - block.key[0] * size;
+        const int y = cell.y + step[1] - block.key[1] * size;
+        const int z = cell.z + step[2] - block.key[2] * size;
+        if (x < 0 || y < 0 || z < 0 || x >= size || y >= size || z >= size)
+            return false;
+        at = (z * size + y) * size + x;
+        return true;
+    };
+    const int still[3] = {0, 0, 0};
+    for (size_t i = 0; i < block.voxels.size(); ++i)
+    {
+        int at = 0;
+        if (local(block.voxels[i]->gridPosition, still, at))
+            occupant[at] = int16_t(i);
+    }
+
+    // The faces each voxel shows: bit f for face f.
+    std::vector<uint8_t> shown(block.voxels.size(), 0x3F);
+    size_t faces = 0;
+    size_t edges = 0;
+    for (size_t i = 0; i < block.voxels.size(); ++i)
+    {
+        const Voxel& voxel = *block.voxels[i];
+        for (int f = 0; f < 6; ++f)
+        {
+            const Face& face = shape.faces[f];
+            int at = 0;
+            if (!local(voxel.gridPosition, face.step, at) || occupant[at] < 0 ||
+                size_t(occupant[at]) == i)
+                continue;
+            const Ogre::Vector3 gap =
+                block.voxels[size_t(occupant[at])]->position - voxel.position - face.normal;
+            if (std::fabs(gap.x) <= neighbourTolerance && std::fabs(gap.y) <= neighbourTolerance &&
+                std::fabs(gap.z) <= neighbourTolerance)
+                shown[i] &= uint8_t(~(1u << f));
+        }
+        for (int f = 0; f < 6; ++f)
+            faces += (shown[i] >> f) & 1u;
+        for (const Edge& edge : shape.edges)
+            edges += ((shown[i] >> edge.faces[0]) | (shown[i] >> edge.faces[1])) & 1u;
+    }
+
+    const std::string& group = Ogre::ResourceGroupManager::DEFAULT_RESOURCE_GROUP_NAME;
+    const bool first = !block.mesh;
+    if (first)
+    {
+        block.mesh = sceneManager->createManualObject("voxelBlock" + std::to_string(++meshCounter));
+        block.mesh->setDynamic(true);
+        block.mesh->setQueryFlags(0); // voxels are picked through this layer, not the scene
+        block.node = sceneManager->getRootSceneNode()->createChildSceneNode(
+            Ogre::Vector3::ZERO, Ogre::Quaternion::IDENTITY);
+        block.node->attachObject(block.mesh);
+    }
+
+    block.mesh->estimateVertexCount(faces * 4);
+    block.mesh->estimateIndexCount(faces * 6);
+    if (first)
+        block.mesh->begin("Box", Ogre::RenderOperation::OT_TRIANGLE_LIST, group);
+    else
+        block.mesh->beginUpdate(0);
+    Ogre::uint32 base = 0;
+    for (size_t i = 0; i < block.voxels.size(); ++i)
+    {
+        const Voxel& voxel = *block.voxels[i];
+        for (int f = 0; f < 6; ++f)
+        {
+            if (!((shown[i] >> f) & 1u))
+                continue;
+            const Face& face = shape.faces[f];
+            for (int c = 0; c < face.cornerCount; ++c)
+            {
+                block.mesh->position(voxel.position + face.corners[c]);
+                block.mesh->normal(face.normal);
+                block.mesh->colour(voxel.colour);
+            }
+            for (Ogre::uint32 index : face.indices)
+                block.mesh->index(base + index);
+            base += Ogre::uint32(face.cornerCount);
+        }
+    }
+    block.mesh->end();
+
+    block.mesh->estimateVertexCount(edges * 2);
+    if (first)
+        block.mesh->begin("BaseWhiteNoLighting", Ogre::RenderOperation::OT_LINE_LIST, group);
+    else
+        block.mesh->beginUpdate(1);
+    for (size_t i = 0; i < block.voxels.size(); ++i)
+    {
+        const Voxel& voxel = *block.voxels[i];
+        for (const Edge& edge : shape.edges)
+        {
+            if (!(((shown[i] >> edge.faces[0]) | (shown[i] >> edge.faces[1])) & 1u))
+                continue;
+            block.mesh->position(voxel.position + edge.from);
+            block.mesh->position(voxel.position + edge.to);
+        }
+    }
+    block.mesh->end();
+    block.faces = faces;
+    block.edges = edges;
+    ++builds;
+}
+
+Voxel* VoxelBatches::findAt(const Voxel::Cell& cell) const
+{
+    const auto found = blocks.find(keyOf(cell));
+    if (found == blocks.end())
+        return nullptr;
+    for (Voxel* voxel : found->second->voxels)
+        if (voxel->gridPosition == cell)
+            return voxel;
+    return nullptr;
+}
+
+Ogre::AxisAlignedBox VoxelBatches::pickBox(const Voxel& voxel)
+{
+    // As a unit cube's own box moved to its node would be: every float the same.
+    return Ogre::AxisAlignedBox(Ogre::Vector3(-0.5f, -0.5f, -0.5f) + voxel.position,
+                                Ogre::Vector3(0.5f, 0.5f, 0.5f) + voxel.position);
+}
+
+bool VoxelBatches::nameBefore(unsigned a, unsigned b)
+{
+    char first[16];
+    char second[16];
+    char* firstEnd = std::to_chars(first, first + sizeof first, a).ptr;
+    char* secondEnd = std::to_chars(second, second + sizeof second, b).ptr;
+    return std::lexicographical_compare(first, firstEnd, second, secondEnd);
+}
+
+Voxel* VoxelBatches::pick(const Ogre::Ray& ray, unsigned queryMask, float& hitDistance)
+{
+    struct Met
+    {
+        float distance;
+        VoxelBlock* block;
+    };
+    std::vector<Met> met;
+    for (auto& entry : blocks)
+    {
+        VoxelBlock& block = *entry.second;
+        if (block.voxels.empty())
+            continue;
+        if (block.boundsStale)
+        {
+            Ogre::Vector3 low = block.voxels.front()->position;
+            Ogre::Vector3 high = low;
+            for (const Voxel* voxel : block.voxels)
+            {
+                low.makeFloor(voxel->position);
+                high.makeCeil(voxel->position);
+            }
+            const Ogre::Vector3 reach(0.5f + boundsMargin);
+            block.pickBounds.setExtents(low - reach, high + reach);
+            block.boundsStale = false;
+        }
+        const std::pair<bool, Ogre::Real> hit = Ogre::Math::intersects(ray, block.pickBounds);
+        if (hit.first)
+            met.push_back({hit.second, &block});
+    }
+    std::sort(met.begin(), met.end(),
+              [](const Met& a, const Met& b) { return a.distance < b.distance; });
+
+    Voxel* best = nullptr;
+    hitDistance = -1.0f;
+    for (const Met& candidate : met)
+    {
+        if (best && candidate.distance > hitDistance)
+            break;
+        for (Voxel* voxel : candidate.block->voxels)
+        {
+            if ((voxel->queryFlags & queryMask) != queryMask)
+                continue;
+            const std::pair<bool, Ogre::Real> hit = Ogre::Math::intersects(ray, pickBox(*voxel));
+            if (!hit.first)
+                continue;
+            if (!best || hit.second < hitDistance ||
+                (hit.second == hitDistance && nameBefore(voxel->boxNumber, best->boxNumber)))
+            {
+                best = voxel;
+                hitDistance = hit.second;
+            }
+        }
+    }
+    return best;
+}
+
+size_t VoxelBatches::drawnFaces() const
+{
+    size_t total = 0;
+    for (const auto& entry : blocks)
+        total += entry.second->faces;
+    return total;
+}
+
+size_t VoxelBatches::drawnEdges() const
+{
+    size_t total = 0;
+    for (const auto& entry : blocks)
+        total += entry.second->edges;
+    return total;
+}

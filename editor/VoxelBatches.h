@@ -1,0 +1,99 @@
+#pragma once
+
+#include "editor/Voxel.h"
+
+#include <OgreAxisAlignedBox.h>
+#include <OgreFrameListener.h>
+#include <OgreRay.h>
+
+#include <cstdint>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+namespace Ogre
+{
+class ManualObject;
+class SceneManager;
+class SceneNode;
+} // namespace Ogre
+
+// The voxels of one block of cells and the mesh that draws them.
+struct VoxelBlock
+{
+    int key[3] = {0, 0, 0};
+    std::vector<Voxel*> voxels;
+    bool dirty = false;         // waits in the list of blocks to build again
+    bool boundsStale = true;    // pickBounds must be found again
+    Ogre::AxisAlignedBox pickBounds; // every pick box of the block, a hair larger
+    Ogre::SceneNode* node = nullptr;  // owned, at the origin
+    Ogre::ManualObject* mesh = nullptr; // owned
+    size_t faces = 0; // drawn at the last build
+    size_t edges = 0;
+};
+
+// The drawing layer under the voxels. The model is cut into blocks of 8 x 8 x 8 cells; each
+// block is one manual object with two sections: the faces of its voxels (material "Box") and
+// their outlines (material "BaseWhiteNoLighting"), both in world coordinates. A face that
+// touches another voxel of the same block is left out, and so are the outline edges that lie
+// only between left-out faces; a neighbour counts only while the two are shown side by side,
+// so posed or turned voxels keep every face. Cubes stay upright whatever their stick does, so
+// a pose moves vertices, not nodes.
+//
+// An edit marks the blocks it touches, and those are built again once, just before the next
+// frame is drawn (or on flush). Picking walks the blocks the ray meets, nearest first, and
+// tests the unit box around each voxel's shown centre.
+class VoxelBatches : public Ogre::FrameListener
+{
+public:
+    static const int blockSize = 8;
+
+    explicit VoxelBatches(Ogre::SceneManager* sceneManager);
+    ~VoxelBatches() override;
+    VoxelBatches(const VoxelBatches&) = delete;
+    VoxelBatches& operator=(const VoxelBatches&) = delete;
+
+    // Kept up to date by the voxels themselves.
+    void add(Voxel* voxel);
+    void remove(Voxel* voxel);
+    void moved(Voxel* voxel, const Voxel::Cell& from);
+    void changed(Voxel* voxel);
+
+    // Builds again every block an edit touched.
+    void flush();
+    bool frameStarted(const Ogre::FrameEvent&) override;
+
+    // The voxel with this cell, or null.
+    Voxel* findAt(const Voxel::Cell& cell) const;
+    // The voxel whose unit box the ray meets first among those whose query flags hold every
+    // bit of queryMask, as a pick of one engine object per voxel would answer: the nearest
+    // hit, and on equal distances the voxel whose name sorts first. Null when none.
+    Voxel* pick(const Ogre::Ray& ray, unsigned queryMask, float& hitDistance);
+
+    // The unit box a pick tests for a voxel.
+    static Ogre::AxisAlignedBox pickBox(const Voxel& voxel);
+    // Whether the voxel named "box" + a sorts before the one named "box" + b.
+    static bool nameBefore(unsigned a, unsigned b);
+
+    size_t blockCount() const { return blocks.size(); }
+    // Faces and outline edges drawn now (after a flush), for tests and benchmarks.
+    size_t drawnFaces() const;
+    size_t drawnEdges() const;
+    size_t builds = 0; // blocks built so far
+
+private:
+    static uint64_t keyOf(const Voxel::Cell& cell);
+    VoxelBlock& blockFor(const Voxel::Cell& cell);
+    void join(Voxel* voxel, VoxelBlock& block);
+    void leave(Voxel* voxel);
+    void markDirty(VoxelBlock& block);
+    void build(VoxelBlock& block);
+    void destroyMesh(VoxelBlock& block);
+
+    Ogre::SceneManager* sceneManager;
+    std::unordered_map<uint64_t, std::unique_ptr<VoxelBlock>> blocks;
+    // Blocks to build again; one left without voxels goes at the next flush.
+    std::vector<VoxelBlock*> dirtyBlocks;
+    unsigned meshCounter = 0;
+    bool listening = false;
+};
