@@ -1,11 +1,13 @@
 #include "editor/VoxelBatches.h"
 
-#include <OgreManualObject.h>
+#include <OgreCamera.h>
+#include <OgreHardwareBufferManager.h>
+#include <OgreMaterialManager.h>
 #include <OgreMath.h>
-#include <OgreResourceGroupManager.h>
 #include <OgreRoot.h>
 #include <OgreSceneManager.h>
 #include <OgreSceneNode.h>
+#include <OgreSimpleRenderable.h>
 
 #include <algorithm>
 #include <array>
@@ -135,6 +137,90 @@ const float boundsMargin = 1e-3f;
 
 int blockOf(int cell) { return cell >= 0 ? cell / VoxelBatches::blockSize
                                          : -((-cell - 1) / VoxelBatches::blockSize) - 1; }
+
+// One mesh of a block, vertices in world coordinates written straight into a dynamic buffer
+// that grows as needed.
+class BlockMesh : public Ogre::SimpleRenderable
+{
+public:
+    BlockMesh(const std::string& name, const std::string& material,
+              Ogre::RenderOperation::OperationType type, bool faces)
+        : Ogre::SimpleRenderable(name)
+    {
+        mRenderOp.operationType = type;
+        mRenderOp.vertexData = new Ogre::VertexData();
+        Ogre::VertexDeclaration* declaration = mRenderOp.vertexData->vertexDeclaration;
+        size_t offset = declaration->addElement(0, 0, Ogre::VET_FLOAT3, Ogre::VES_POSITION).getSize();
+        if (faces)
+        {
+            offset += declaration->addElement(0, offset, Ogre::VET_FLOAT3, Ogre::VES_NORMAL).getSize();
+            declaration->addElement(0, offset, Ogre::VertexElement::getBestColourVertexElementType(),
+                                    Ogre::VES_DIFFUSE);
+            mRenderOp.useIndexes = true;
+            mRenderOp.indexData = new Ogre::IndexData();
+        }
+        else
+        {
+            mRenderOp.useIndexes = false;
+        }
+        Ogre::MaterialPtr found = Ogre::MaterialManager::getSingleton().getByName(material);
+        setMaterial(found ? found : Ogre::MaterialManager::getSingleton().getDefaultMaterial());
+        setQueryFlags(0); // voxels are picked through their drawing layer, never as objects
+    }
+
+    ~BlockMesh() override
+    {
+        delete mRenderOp.vertexData;
+        delete mRenderOp.indexData;
+    }
+
+    // Replaces the vertices (and indices) and the bounds.
+    void write(const void* vertices, size_t vertexCount, const uint32_t* indices,
+               size_t indexCount, const Ogre::AxisAlignedBox& bounds)
+    {
+        Ogre::HardwareBufferManager& manager = Ogre::HardwareBufferManager::getSingleton();
+        Ogre::VertexData* data = mRenderOp.vertexData;
+        const size_t vertexSize = data->vertexDeclaration->getVertexSize(0);
+        Ogre::HardwareVertexBufferSharedPtr buffer =
+            data->vertexBufferBinding->isBufferBound(0) ? data->vertexBufferBinding->getBuffer(0)
+                                                        : Ogre::HardwareVertexBufferSharedPtr();
+        if (!buffer || buffer->getNumVertices() < vertexCount)
+        {
+            buffer = manager.createVertexBuffer(
+                vertexSize, roomFor(vertexCount),
+                Ogre::HardwareBuffer::HBU_DYNAMIC_WRITE_ONLY_DISCARDABLE);
+            data->vertexBufferBinding->setBinding(0, buffer);
+        }
+        buffer->writeData(0, vertexCount * vertexSize, vertices, true);
+        data->vertexStart = 0;
+        data->vertexCount = vertexCount;
+
+        if (Ogre::IndexData* indexData = mRenderOp.indexData)
+        {
+            if (!indexData->indexBuffer || indexData->indexBuffer->getNumIndexes() < indexCount)
+                indexData->indexBuffer = manager.createIndexBuffer(
+                    Ogre::HardwareIndexBuffer::IT_32BIT, roomFor(indexCount),
+                    Ogre::HardwareBuffer::HBU_DYNAMIC_WRITE_ONLY_DISCARDABLE);
+            indexData->indexBuffer->writeData(0, indexCount * sizeof(uint32_t), indices, true);
+            indexData->indexStart = 0;
+            indexData->indexCount = indexCount;
+        }
+        setBoundingBox(bounds);
+        radius = bounds.getHalfSize().length();
+    }
+
+    Ogre::Real getSquaredViewDepth(const Ogre::Camera* camera) const override
+    {
+        return getParentNode() ? getParentNode()->getSquaredViewDepth(camera) : 0.0f;
+    }
+    Ogre::Real getBoundingRadius() const override { return radius; }
+
+private:
+    // Buffers grow by half again, so that a block built up voxel by voxel seldom makes a new one.
+    static size_t roomFor(size_t count) { return std::max<size_t>(64, count + count / 2); }
+
+    Ogre::Real radius = 0.0f;
+};
 
 } // namespace
 
@@ -272,11 +358,15 @@ void VoxelBatches::flush()
 void VoxelBatches::destroyMesh(VoxelBlock& block)
 {
     if (block.node)
+    {
+        block.node->detachAllObjects();
         sceneManager->destroySceneNode(block.node);
-    if (block.mesh)
-        sceneManager->destroyManualObject(block.mesh);
+    }
+    delete block.faceMesh;
+    delete block.outlineMesh;
     block.node = nullptr;
-    block.mesh = nullptr;
+    block.faceMesh = nullptr;
+    block.outlineMesh = nullptr;
     block.faces = 0;
     block.edges = 0;
 }
@@ -332,66 +422,74 @@ void VoxelBatches::build(VoxelBlock& block)
             edges += ((shown[i] >> edge.faces[0]) | (shown[i] >> edge.faces[1])) & 1u;
     }
 
-    const std::string& group = Ogre::ResourceGroupManager::DEFAULT_RESOURCE_GROUP_NAME;
-    const bool first = !block.mesh;
-    if (first)
-    {
-        block.mesh = sceneManager->createManualObject("voxelBlock" + std::to_string(++meshCounter));
-        block.mesh->setDynamic(true);
-        block.mesh->setQueryFlags(0); // voxels are picked through this layer, not the scene
-        block.node = sceneManager->getRootSceneNode()->createChildSceneNode(
-            Ogre::Vector3::ZERO, Ogre::Quaternion::IDENTITY);
-        block.node->attachObject(block.mesh);
-    }
-
-    block.mesh->estimateVertexCount(faces * 4);
-    block.mesh->estimateIndexCount(faces * 6);
-    if (first)
-        block.mesh->begin("Box", Ogre::RenderOperation::OT_TRIANGLE_LIST, group);
-    else
-        block.mesh->beginUpdate(0);
-    Ogre::uint32 base = 0;
+    faceVertices.resize(faces * 4);
+    faceIndices.resize(faces * 6);
+    outlineVertices.resize(edges * 2);
+    FaceVertex* vertex = faceVertices.data();
+    uint32_t* index = faceIndices.data();
+    Ogre::Vector3* end = outlineVertices.data();
+    const Ogre::VertexElementType colourType = Ogre::VertexElement::getBestColourVertexElementType();
+    Ogre::Vector3 low = block.voxels.front()->position;
+    Ogre::Vector3 high = low;
+    uint32_t base = 0;
     for (size_t i = 0; i < block.voxels.size(); ++i)
     {
         const Voxel& voxel = *block.voxels[i];
+        low.makeFloor(voxel.position);
+        high.makeCeil(voxel.position);
+        const uint32_t colour = Ogre::VertexElement::convertColourValue(voxel.colour, colourType);
         for (int f = 0; f < 6; ++f)
         {
             if (!((shown[i] >> f) & 1u))
                 continue;
             const Face& face = shape.faces[f];
-            for (int c = 0; c < face.cornerCount; ++c)
+            for (int c = 0; c < face.cornerCount; ++c, ++vertex)
             {
-                block.mesh->position(voxel.position + face.corners[c]);
-                block.mesh->normal(face.normal);
-                block.mesh->colour(voxel.colour);
+                const Ogre::Vector3 point = voxel.position + face.corners[c];
+                std::memcpy(vertex->position, point.ptr(), sizeof vertex->position);
+                std::memcpy(vertex->normal, face.normal.ptr(), sizeof vertex->normal);
+                vertex->colour = colour;
             }
-            for (Ogre::uint32 index : face.indices)
-                block.mesh->index(base + index);
-            base += Ogre::uint32(face.cornerCount);
+            for (Ogre::uint32 corner : face.indices)
+                *index++ = base + corner;
+            base += uint32_t(face.cornerCount);
         }
-    }
-    block.mesh->end();
-
-    block.mesh->estimateVertexCount(edges * 2);
-    if (first)
-        block.mesh->begin("BaseWhiteNoLighting", Ogre::RenderOperation::OT_LINE_LIST, group);
-    else
-        block.mesh->beginUpdate(1);
-    for (size_t i = 0; i < block.voxels.size(); ++i)
-    {
-        const Voxel& voxel = *block.voxels[i];
         for (const Edge& edge : shape.edges)
         {
             if (!(((shown[i] >> edge.faces[0]) | (shown[i] >> edge.faces[1])) & 1u))
                 continue;
-            block.mesh->position(voxel.position + edge.from);
-            block.mesh->position(voxel.position + edge.to);
+            *end++ = voxel.position + edge.from;
+            *end++ = voxel.position + edge.to;
         }
     }
-    block.mesh->end();
+    const Ogre::AxisAlignedBox bounds(low - Ogre::Vector3(0.5f), high + Ogre::Vector3(0.5f));
+
+    if (!block.node)
+    {
+        const std::string name = "voxelBlock" + std::to_string(++meshCounter);
+        block.faceMesh = new BlockMesh(name + "Faces", "Box",
+                                       Ogre::RenderOperation::OT_TRIANGLE_LIST, true);
+        block.outlineMesh = new BlockMesh(name + "Outline", "BaseWhiteNoLighting",
+                                          Ogre::RenderOperation::OT_LINE_LIST, false);
+        block.node = sceneManager->getRootSceneNode()->createChildSceneNode(
+            Ogre::Vector3::ZERO, Ogre::Quaternion::IDENTITY);
+        block.node->attachObject(block.faceMesh);
+        block.node->attachObject(block.outlineMesh);
+    }
+    static_cast<BlockMesh*>(block.faceMesh)
+        ->write(faceVertices.data(), faceVertices.size(), faceIndices.data(), faceIndices.size(),
+                bounds);
+    static_cast<BlockMesh*>(block.outlineMesh)
+        ->write(outlineVertices.data(), outlineVertices.size(), nullptr, 0, bounds);
     block.faces = faces;
     block.edges = edges;
     ++builds;
+}
+
+const VoxelBlock* VoxelBatches::blockAt(const Voxel::Cell& cell) const
+{
+    const auto found = blocks.find(keyOf(cell));
+    return found == blocks.end() ? nullptr : found->second.get();
 }
 
 Voxel* VoxelBatches::findAt(const Voxel::Cell& cell) const

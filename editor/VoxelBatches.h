@@ -13,9 +13,9 @@
 
 namespace Ogre
 {
-class ManualObject;
 class SceneManager;
 class SceneNode;
+class SimpleRenderable;
 } // namespace Ogre
 
 // The voxels of one block of cells and the mesh that draws them.
@@ -27,14 +27,16 @@ struct VoxelBlock
     bool boundsStale = true;    // pickBounds must be found again
     Ogre::AxisAlignedBox pickBounds; // every pick box of the block, a hair larger
     Ogre::SceneNode* node = nullptr;  // owned, at the origin
-    Ogre::ManualObject* mesh = nullptr; // owned
+    // The faces (material "Box", triangles) and the outlines ("BaseWhiteNoLighting", lines).
+    Ogre::SimpleRenderable* faceMesh = nullptr; // owned
+    Ogre::SimpleRenderable* outlineMesh = nullptr; // owned
     size_t faces = 0; // drawn at the last build
     size_t edges = 0;
 };
 
 // The drawing layer under the voxels. The model is cut into blocks of 8 x 8 x 8 cells; each
-// block is one manual object with two sections: the faces of its voxels (material "Box") and
-// their outlines (material "BaseWhiteNoLighting"), both in world coordinates. A face that
+// block is drawn as two meshes: the faces of its voxels (material "Box") and their outlines
+// (material "BaseWhiteNoLighting"), both in world coordinates. A face that
 // touches another voxel of the same block is left out, and so are the outline edges that lie
 // only between left-out faces; a neighbour counts only while the two are shown side by side,
 // so posed or turned voxels keep every face. Cubes stay upright whatever their stick does, so
@@ -76,6 +78,8 @@ public:
     static bool nameBefore(unsigned a, unsigned b);
 
     size_t blockCount() const { return blocks.size(); }
+    // The block holding the cell, or null.
+    const VoxelBlock* blockAt(const Voxel::Cell& cell) const;
     // Faces and outline edges drawn now (after a flush), for tests and benchmarks.
     size_t drawnFaces() const;
     size_t drawnEdges() const;
@@ -91,6 +95,17 @@ private:
     void destroyMesh(VoxelBlock& block);
 
     Ogre::SceneManager* sceneManager;
+    // Vertices of the block being built, kept between builds.
+    struct FaceVertex
+    {
+        float position[3];
+        float normal[3];
+        uint32_t colour;
+    };
+    static_assert(sizeof(FaceVertex) == 28, "faces are packed as the vertex declaration says");
+    std::vector<FaceVertex> faceVertices;
+    std::vector<uint32_t> faceIndices;
+    std::vector<Ogre::Vector3> outlineVertices;
     std::unordered_map<uint64_t, std::unique_ptr<VoxelBlock>> blocks;
     // Blocks to build again; one left without voxels goes at the next flush.
     std::vector<VoxelBlock*> dirtyBlocks;

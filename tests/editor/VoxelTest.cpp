@@ -6,7 +6,8 @@
 #include "tests/editor/EditorTestFixture.h"
 
 #include <OgreHardwareBufferManager.h>
-#include <OgreManualObject.h>
+#include <OgreMaterial.h>
+#include <OgreSimpleRenderable.h>
 #include <OgreSceneNode.h>
 
 #include <gtest/gtest.h>
@@ -15,10 +16,10 @@ namespace
 {
 
 // Reads one element of every vertex of a section (positions or normals).
-std::vector<Ogre::Vector3> readElement(Ogre::ManualObject::ManualObjectSection* section,
+std::vector<Ogre::Vector3> readElement(const Ogre::RenderOperation& operation,
                                        Ogre::VertexElementSemantic semantic)
 {
-    Ogre::VertexData* data = section->getRenderOperation()->vertexData;
+    Ogre::VertexData* data = operation.vertexData;
     const Ogre::VertexElement* element = data->vertexDeclaration->findElementBySemantic(semantic);
     std::vector<Ogre::Vector3> values;
     if (!element)
@@ -37,16 +38,28 @@ std::vector<Ogre::Vector3> readElement(Ogre::ManualObject::ManualObjectSection* 
 }
 
 
-// The one manual object that draws the block of cells holding the voxel.
-Ogre::ManualObject* blockMesh(EditorTestFixture& fixture, const Voxel::Cell& cell)
+// The render operations of the faces and the outlines of the block holding the cell.
+struct BlockDrawing
 {
-    fixture.editor->getVoxelBatches()->flush();
-    const Ogre::Vector3 centre(cell.x + 0.5f, cell.y + 0.5f, cell.z + 0.5f);
-    for (const auto& entry : fixture.engine.sceneManager->getMovableObjects("ManualObject"))
-        if (entry.first.rfind("voxelBlock", 0) == 0 &&
-            entry.second->getBoundingBox().contains(centre))
-            return static_cast<Ogre::ManualObject*>(entry.second);
-    return nullptr;
+    Ogre::RenderOperation faces;
+    Ogre::RenderOperation outline;
+    Ogre::SimpleRenderable* faceMesh = nullptr;
+    Ogre::SimpleRenderable* outlineMesh = nullptr;
+};
+
+BlockDrawing blockDrawing(EditorTestFixture& fixture, const Voxel::Cell& cell)
+{
+    VoxelBatches* batches = fixture.editor->getVoxelBatches();
+    batches->flush();
+    BlockDrawing drawing;
+    const VoxelBlock* block = batches->blockAt(cell);
+    if (!block || !block->faceMesh)
+        return drawing;
+    drawing.faceMesh = block->faceMesh;
+    drawing.outlineMesh = block->outlineMesh;
+    block->faceMesh->getRenderOperation(drawing.faces);
+    block->outlineMesh->getRenderOperation(drawing.outline);
+    return drawing;
 }
 
 } // namespace
@@ -56,20 +69,19 @@ TEST(VoxelMesh, LoneVoxelIsTwelveFlatOutwardTrianglesAndATwelveEdgeOutline)
     EditorTestFixture fixture;
     fixture.clearVoxels();
     fixture.editor->addVoxel(-1, 0, 2, Ogre::ColourValue(0.2f, 0.4f, 0.6f, 1), QUERY_VOXEL);
-    Ogre::ManualObject* mesh = blockMesh(fixture, {-1, 0, 2});
-    ASSERT_NE(mesh, nullptr);
-    ASSERT_EQ(mesh->getNumSections(), 2u);
-    Ogre::ManualObject::ManualObjectSection* solid = mesh->getSection(0);
-    EXPECT_EQ(solid->getMaterialName(), "Box");
-    EXPECT_EQ(solid->getRenderOperation()->operationType, Ogre::RenderOperation::OT_TRIANGLE_LIST);
-    EXPECT_EQ(mesh->getQueryFlags(), 0u); // voxels are never picked as engine objects
-    const std::vector<Ogre::Vector3> positions = readElement(solid, Ogre::VES_POSITION);
-    const std::vector<Ogre::Vector3> normals = readElement(solid, Ogre::VES_NORMAL);
+    const BlockDrawing drawing = blockDrawing(fixture, {-1, 0, 2});
+    ASSERT_NE(drawing.faceMesh, nullptr);
+    EXPECT_EQ(drawing.faceMesh->getMaterial()->getName(), "Box");
+    EXPECT_EQ(drawing.faces.operationType, Ogre::RenderOperation::OT_TRIANGLE_LIST);
+    // Voxels are never picked as engine objects.
+    EXPECT_EQ(drawing.faceMesh->getQueryFlags() | drawing.outlineMesh->getQueryFlags(), 0u);
+    const std::vector<Ogre::Vector3> positions = readElement(drawing.faces, Ogre::VES_POSITION);
+    const std::vector<Ogre::Vector3> normals = readElement(drawing.faces, Ogre::VES_NORMAL);
     const Ogre::Vector3 centre(-0.5f, 0.5f, 2.5f);
 
-    Ogre::IndexData* indices = solid->getRenderOperation()->indexData;
+    Ogre::IndexData* indices = drawing.faces.indexData;
     ASSERT_EQ(indices->indexCount, 36u);
-    auto* index = static_cast<uint16_t*>(indices->indexBuffer->lock(Ogre::HardwareBuffer::HBL_READ_ONLY));
+    auto* index = static_cast<uint32_t*>(indices->indexBuffer->lock(Ogre::HardwareBuffer::HBL_READ_ONLY));
     for (size_t t = 0; t < 12; ++t)
     {
         const Ogre::Vector3 p[3] = {positions.at(index[3 * t]) - centre,
@@ -89,12 +101,11 @@ TEST(VoxelMesh, LoneVoxelIsTwelveFlatOutwardTrianglesAndATwelveEdgeOutline)
     }
     indices->indexBuffer->unlock();
 
-    Ogre::ManualObject::ManualObjectSection* outline = mesh->getSection(1);
-    EXPECT_EQ(outline->getMaterialName(), "BaseWhiteNoLighting");
-    EXPECT_EQ(outline->getRenderOperation()->operationType, Ogre::RenderOperation::OT_LINE_LIST);
-    const std::vector<Ogre::Vector3> ends = readElement(outline, Ogre::VES_POSITION);
+    EXPECT_EQ(drawing.outlineMesh->getMaterial()->getName(), "BaseWhiteNoLighting");
+    EXPECT_EQ(drawing.outline.operationType, Ogre::RenderOperation::OT_LINE_LIST);
+    const std::vector<Ogre::Vector3> ends = readElement(drawing.outline, Ogre::VES_POSITION);
     ASSERT_EQ(ends.size(), 24u);
-    EXPECT_TRUE(readElement(outline, Ogre::VES_NORMAL).empty());
+    EXPECT_TRUE(readElement(drawing.outline, Ogre::VES_NORMAL).empty());
     for (size_t e = 0; e < 12; ++e) // every edge is one unit long along one axis, on the cube
     {
         EXPECT_FLOAT_EQ(ends[2 * e].distance(ends[2 * e + 1]), 1.0f) << "edge " << e;
@@ -140,7 +151,7 @@ TEST(VoxelMesh, FacesBetweenNeighboursShownSideBySideAreLeftOut)
     editor->removeVoxels({int(editor->voxels.size()) - 1});
     batches->flush();
     EXPECT_EQ(batches->blockCount(), 1u);
-    EXPECT_EQ(blockMesh(fixture, {8, 0, 0}), nullptr); // the emptied block is gone
+    EXPECT_EQ(blockDrawing(fixture, {8, 0, 0}).faceMesh, nullptr); // the emptied block is gone
 }
 
 TEST(VoxelMesh, RecolouringRenamesTheBoxAndKeepsItsFlagsAndCell)
@@ -167,7 +178,7 @@ TEST(VoxelMesh, RecolouringRenamesTheBoxAndKeepsItsFlagsAndCell)
     EXPECT_EQ(number(), first + 2);
     EXPECT_EQ((Voxel::Cell{-1, 0, 2}), voxel->gridPosition);
     // The colour reaches the mesh.
-    Ogre::VertexData* data = blockMesh(fixture, {-1, 0, 2})->getSection(0)->getRenderOperation()->vertexData;
+    Ogre::VertexData* data = blockDrawing(fixture, {-1, 0, 2}).faces.vertexData;
     const Ogre::VertexElement* diffuse =
         data->vertexDeclaration->findElementBySemantic(Ogre::VES_DIFFUSE);
     ASSERT_NE(diffuse, nullptr);
