@@ -291,8 +291,9 @@ void Graphics::pickManualObject(Ogre::SceneManager* sceneManager, const Ogre::Ra
         {
             continue;
         }
-        // The node's own orientation and position only: voxels and gizmos hang directly under
-        // the root node, where this is the world box, and their scale never matters to a pick.
+        // The node's own orientation and position only: the grid, the bars and the particles
+        // hang directly under the root node, where this is the world box, and their scale never
+        // matters to a pick. Voxels are picked through their drawing layer instead.
         Ogre::AxisAlignedBox box = object->getBoundingBox();
         Ogre::Affine3 rotation;
         rotation.makeTransform(Ogre::Vector3::ZERO, Ogre::Vector3::UNIT_SCALE,
