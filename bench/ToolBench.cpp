@@ -35,7 +35,8 @@ public:
         const int sizeY = voxels > 4000 ? 40 : 20;
         const int sizeZ = voxels > 4000 ? 50 : 20;
         front = float(sizeZ / 2);
-        for (const char* name : {"Box", "Arrow", "SelectorRectangle", "BonePoint", "Bones"})
+        for (const char* name :
+             {"Box", "Arrow", "SelectorRectangle", "BonePoint", "Bones", "MirrorPlane"})
         {
             if (!Ogre::MaterialManager::getSingleton().resourceExists(name))
             {
@@ -109,6 +110,59 @@ void paintHeldStep(benchmark::State& state)
     }
 }
 BENCHMARK(paintHeldStep)->Arg(4000)->Arg(40000)->Unit(benchmark::kMillisecond);
+
+// Mirror editing (key X) on the 4,000-voxel block, which is symmetric about x = 0 (x -5..4):
+// one held sculpt step over the front face, held still (the cell and its mirror are taken after
+// the first step: two picks and two cell look-ups) or adding both voxels every step (they are
+// taken away again outside the timing).
+void mirroredSculptHeldStep(benchmark::State& state)
+{
+    BenchWorld world;
+    world.press(OIS::KC_X);
+    world.install(new SculptToolMode());
+    world.aimAt({0.5f, 10.5f, 10.0f}); // the front face of (0, 10, 9); the mirror of the new
+                                       // cell (0, 10, 10) is (-1, 10, 10)
+    const size_t voxels = world.editor->voxels.size();
+    world.pressButton();
+    if (!state.range(0))
+        world.hold(); // the first step adds; the following ones find both cells taken
+    for (auto _ : state)
+    {
+        world.hold();
+        world.flush();
+        if (state.range(0))
+        {
+            state.PauseTiming();
+            while (world.editor->voxels.size() > voxels)
+                world.editor->removeVoxel(int(world.editor->voxels.size()) - 1);
+            state.ResumeTiming();
+        }
+    }
+    world.releaseButton();
+    state.counters["voxels"] = double(world.editor->voxels.size());
+}
+BENCHMARK(mirroredSculptHeldStep)
+    ->ArgName("adding")
+    ->DenseRange(0, 1)
+    ->Unit(benchmark::kMillisecond);
+
+// One held paint step with mirror editing: the voxel under the pointer and its twin.
+void mirroredPaintHeldStep(benchmark::State& state)
+{
+    BenchWorld world;
+    world.press(OIS::KC_X);
+    world.install(new PaintToolMode());
+    world.aimAt({0.5f, 10.5f, 10.0f});
+    world.pressButton();
+    for (auto _ : state)
+    {
+        world.hold();
+        world.flush();
+    }
+    state.counters["twin"] =
+        double(world.editor->mirrorTwin(world.editor->voxelUnderPointer()) >= 0);
+}
+BENCHMARK(mirroredPaintHeldStep)->Unit(benchmark::kMillisecond);
 
 // Press, drag and release a rectangle around everything, grab the X bar, drag it far enough for
 // one cell and release (which gives every colour back).

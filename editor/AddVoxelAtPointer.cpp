@@ -1,6 +1,7 @@
 // The tools' pointer operations: where a sculpt adds its voxel and which voxel the pointer is on.
 #include "editor/EditorMode.h"
 #include "editor/QueryFlags.h"
+#include "editor/UndoHistory.h"
 
 #include <OgreMovableObject.h>
 
@@ -73,6 +74,14 @@ void EditorMode::addVoxelAtPointer()
     }
     // New voxels are always grey and stay unpickable until the button is released.
     addVoxel(cell.x, cell.y, cell.z, Ogre::ColourValue(0.5f, 0.5f, 0.5f, 1.0f), QUERY_NEW_VOXEL);
+    if (mirrorEditing)
+    {
+        // The mirror cell too; one that is taken keeps its voxel.
+        const Voxel::Cell twin = mirroredCell(cell);
+        addVoxel(twin.x, twin.y, twin.z, Ogre::ColourValue(0.5f, 0.5f, 0.5f, 1.0f),
+                 QUERY_NEW_VOXEL);
+        history->markMirrored();
+    }
 }
 
 int EditorMode::voxelUnderPointer()

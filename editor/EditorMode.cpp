@@ -84,6 +84,7 @@ EditorMode::~EditorMode()
     releaseViewToolAndMenus();
     delete recovery;
     recovery = nullptr;
+    destroyMirrorLine();
 
     for (Voxel* voxel : voxels)
         delete voxel;
@@ -310,7 +311,10 @@ bool EditorMode::keyPressed(const KeyEvent& event)
                 runLogged([&] { toolMode->copy(); });
             break;
         case OIS::KC_V:
-            if (toolMode)
+            // Left Shift as well: the copied particles go to their partners, reflected.
+            if (toolMode && isKeyDown(OIS::KC_LSHIFT))
+                asStep("mirrored paste", [&] { runLogged([&] { toolMode->pasteMirrored(); }); });
+            else if (toolMode)
                 asStep("paste", [&] { runLogged([&] { toolMode->paste(); }); });
             break;
         default:
@@ -375,9 +379,15 @@ bool EditorMode::keyPressed(const KeyEvent& event)
     case OIS::KC_O:
         asStep("hidden voxel removal", [&] { runLogged([&] { removeHiddenVoxels(); }); });
         break;
+    case OIS::KC_X:
+        // Not a change: it only decides what the next edits do.
+        runLogged([&] { setMirrorEditing(!mirrorEditing); });
+        break;
     default:
         if (viewMode)
-            asStep(event.key == OIS::KC_DELETE ? "key frame reset" : "",
+            asStep(event.key == OIS::KC_DELETE ? "key frame reset"
+                   : event.key == OIS::KC_F    ? "mirrored pose"
+                                               : "",
                    [&] { runLogged([&] { viewMode->keyPressed(event); }); });
         break;
     }
@@ -499,6 +509,10 @@ void EditorMode::update(float timeStep)
 
     if (menuSystem)
         menuSystem->update(timeStep);
+
+    // The plane is x = 0 of the model: its line turns with the model (key M, undo).
+    if (mirrorLine && mirrorLine->getParentSceneNode())
+        mirrorLine->getParentSceneNode()->setOrientation(modelOrientation);
 
     watchUnsavedWork();
 }
@@ -742,6 +756,80 @@ std::vector<bool> EditorMode::findSeenVoxels(int rayCount, bool bruteForce)
             seen[size_t(hit)] = true;
     }
     return seen;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Mirror editing
+
+void EditorMode::setMirrorEditing(bool on)
+{
+    if (on == mirrorEditing)
+        return;
+    mirrorEditing = on;
+    writeLog(on ? "mirror editing on" : "mirror editing off");
+    if (on)
+        createMirrorLine();
+    else
+        destroyMirrorLine();
+    if (menuSystem && menuSystem->barMenuView)
+        menuSystem->barMenuView->showMirror(on);
+}
+
+int EditorMode::voxelAtCell(const Voxel::Cell& cell) const
+{
+    // The cell's block says at once whether any voxel is there; the list order decides which.
+    if (voxelBatches && !voxelBatches->findAt(cell))
+        return -1;
+    for (size_t i = 0; i < voxels.size(); ++i)
+        if (voxels[i]->gridPosition == cell)
+            return int(i);
+    return -1;
+}
+
+int EditorMode::mirrorTwin(int index) const
+{
+    if (!mirrorEditing || index < 0 || size_t(index) >= voxels.size())
+        return -1;
+    return voxelAtCell(mirroredCell(voxels[size_t(index)]->gridPosition));
+}
+
+void EditorMode::createMirrorLine()
+{
+    Graphics* graphics = getGraphics();
+    if (mirrorLine || !graphics || !graphics->sceneManager)
+        return;
+    Ogre::SceneManager* sceneManager = graphics->sceneManager;
+    mirrorLine = sceneManager->createManualObject("mirrorPlane");
+    mirrorLine->begin("MirrorPlane", Ogre::RenderOperation::OT_LINE_LIST,
+                      Ogre::ResourceGroupManager::DEFAULT_RESOURCE_GROUP_NAME);
+    // Over the grid's own line at x = 0, as long as the grid.
+    mirrorLine->position(0.0f, 0.0f, -50.0f);
+    mirrorLine->position(0.0f, 0.0f, 50.0f);
+    mirrorLine->end();
+    mirrorLine->setQueryFlags(0); // never picked: sculpting on the ground goes through it
+    // Drawn after the grid, so that it wins where the two lines lie on each other.
+    mirrorLine->setRenderQueueGroup(Ogre::RENDER_QUEUE_MAIN + 1);
+    Ogre::SceneNode* node = sceneManager->getRootSceneNode()->createChildSceneNode(
+        Ogre::Vector3::ZERO, modelOrientation);
+    node->attachObject(mirrorLine);
+}
+
+void EditorMode::destroyMirrorLine()
+{
+    Graphics* graphics = getGraphics();
+    if (!mirrorLine || !graphics || !graphics->sceneManager)
+    {
+        mirrorLine = nullptr;
+        return;
+    }
+    Ogre::SceneManager* sceneManager = graphics->sceneManager;
+    if (Ogre::SceneNode* node = mirrorLine->getParentSceneNode())
+    {
+        node->detachObject(mirrorLine);
+        sceneManager->destroySceneNode(node);
+    }
+    sceneManager->destroyManualObject(mirrorLine);
+    mirrorLine = nullptr;
 }
 
 void EditorMode::removeHiddenVoxels()

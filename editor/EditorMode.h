@@ -91,6 +91,20 @@ public:
     // The index of the voxel whose box the pointer ray hits first (mask 1), or -1.
     int voxelUnderPointer();
     void removeHiddenVoxels();
+
+    // --- mirror editing (key X; an addition of this editor) ---
+    // The cell's mirror in the plane x = 0 of model space: (x, y, z) -> (-1 - x, y, z).
+    static Voxel::Cell mirroredCell(const Voxel::Cell& cell)
+    {
+        return Voxel::Cell{-1 - cell.x, cell.y, cell.z};
+    }
+    // Switches mirror editing, the plane's line on the grid and "Mirror X" in the bar.
+    void setMirrorEditing(bool on);
+    // The index of the first voxel in the cell, or -1.
+    int voxelAtCell(const Voxel::Cell& cell) const;
+    // While mirror editing is on, the index of the voxel in the mirror cell of the voxel at
+    // index; otherwise, or when that cell is empty, -1.
+    int mirrorTwin(int index) const;
     // Casts rayCount random sight lines at the model as removeHiddenVoxels does and answers, per
     // voxel index, whether one of them hit that voxel first. bruteForce tests every box for
     // every ray; otherwise a grid index gives the same answers much faster.
@@ -131,6 +145,8 @@ public:
     bool hasUnsavedChanges() const;
     // Writes the recovery copies now; false when there is nowhere to write them.
     bool writeRecoveryCopies();
+    // Tells the bar (or the log, without menus) a short note for a few seconds.
+    void showNote(const std::string& text);
 
     // --- files ---
     // Chooses the file names from the command-line words and logs them.
@@ -174,6 +190,8 @@ public:
     RecoveryCopies* recovery = nullptr; // owned; only with a real window
     // Engine tests without fonts or menu materials switch this off before prepare.
     bool createMenus = true;
+    // Mirror editing (key X): sculpt, paint and selection moves act on the mirror cells too.
+    bool mirrorEditing = false;
 
 private:
     void setUpScene();
@@ -187,8 +205,11 @@ private:
     void afterHistory(const std::string& verb, const std::string& name, bool posed);
     // The file name with the unsaved mark in the bar, and the periodic recovery copy.
     void watchUnsavedWork();
-    // Tells the bar (or the log, without menus) a short note for a few seconds.
-    void showNote(const std::string& text);
+    // The mirror plane's line on the grid, turned with the model; only while mirroring is on.
+    void createMirrorLine();
+    void destroyMirrorLine();
+
+    Ogre::ManualObject* mirrorLine = nullptr;
 
     unsigned long long shownPosition = ~0ULL;
     bool shownSaved = false;

@@ -2,6 +2,7 @@
 
 #include "editor/EditorMode.h"
 #include "editor/ModelViewMode.h"
+#include "editor/UndoHistory.h"
 
 void PaintToolMode::mouseHeld(const OIS::MouseButtonID*)
 {
@@ -17,5 +18,11 @@ void PaintToolMode::mouseHeld(const OIS::MouseButtonID*)
         return;
     }
     // Rebuilt on every step even when the colour is the same: nothing is cached between steps.
+    // With mirror editing the voxel in the mirror cell takes the colour too.
+    const int twin = editor->mirrorTwin(index);
     editor->paintVoxel(index, modelView->colour);
+    if (twin != -1)
+        editor->paintVoxel(twin, modelView->colour);
+    if (editor->mirrorEditing)
+        editor->history->markMirrored();
 }

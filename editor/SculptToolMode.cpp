@@ -2,8 +2,11 @@
 
 #include "editor/EditorMode.h"
 #include "editor/QueryFlags.h"
+#include "editor/UndoHistory.h"
 
 #include <OgreManualObject.h>
+
+#include <algorithm>
 
 void SculptToolMode::mousePressed(const OIS::MouseButtonID* button)
 {
@@ -17,7 +20,14 @@ void SculptToolMode::mousePressed(const OIS::MouseButtonID* button)
         const int index = editor->voxelUnderPointer();
         if (index != -1)
         {
-            editor->removeVoxel(index);
+            // With mirror editing the voxel in the mirror cell goes too; the later one in the
+            // list first, so that the other keeps its index.
+            const int twin = editor->mirrorTwin(index);
+            editor->removeVoxel(std::max(index, twin));
+            if (twin != -1)
+                editor->removeVoxel(std::min(index, twin));
+            if (editor->mirrorEditing)
+                editor->history->markMirrored();
         }
     }
 }

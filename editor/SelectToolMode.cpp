@@ -4,6 +4,7 @@
 #include "editor/EditorMode.h"
 #include "editor/QueryFlags.h"
 #include "editor/SelectorRectangle.h"
+#include "editor/UndoHistory.h"
 
 #include <OgreManualObject.h>
 #include <OgreMath.h>
@@ -171,6 +172,14 @@ void SelectToolMode::pickBar()
         dragAxis = Ogre::Vector3(0.0f, 0.0f, 1.0f);
     }
     dragStart = editor->getPointerScreenPosition();
+    // With mirror editing, a selection on both sides of the mirror plane moves mirrored: the
+    // cells left of it (x < 0) go the other way along X.
+    bool left = false, right = false;
+    for (const Voxel::Cell& cell : startCells)
+    {
+        (cell.x < 0 ? left : right) = true;
+    }
+    mirroredMove = editor->mirrorEditing && left && right;
     state = Dragging;
 }
 
@@ -180,11 +189,16 @@ void SelectToolMode::moveSelection()
     Ogre::Vector3 s = editor->projectToScreen(dragAxis);
     float amount =
         delta.x * s.x * moveScale + delta.y * s.y * moveScale + delta.z * s.z * moveScale;
+    if (mirroredMove)
+    {
+        editor->history->markMirrored();
+    }
     // Always measured from the cells at selection time, so moving back undoes the move.
     for (size_t i = 0; i < selection.size(); ++i)
     {
         const Voxel::Cell& start = startCells[i];
-        int x = start.x + static_cast<int>(dragAxis.x * amount);
+        const float side = mirroredMove && start.x < 0 ? -1.0f : 1.0f;
+        int x = start.x + static_cast<int>(side * dragAxis.x * amount);
         int y = start.y + static_cast<int>(dragAxis.y * amount);
         int z = start.z + static_cast<int>(dragAxis.z * amount);
         editor->moveVoxel(selection[i], x, y, z);

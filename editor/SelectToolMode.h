@@ -49,6 +49,9 @@ public:
     Ogre::Vector3 dragAxis = Ogre::Vector3::ZERO;
     Ogre::Vector3 dragStart = Ogre::Vector3::ZERO;
     SelectorRectangle* rectangle = nullptr; // owned
+    // This drag moves the cells left of the mirror plane the mirrored way (mirror editing with a
+    // selection on both sides).
+    bool mirroredMove = false;
 
 private:
     void startRectangle();

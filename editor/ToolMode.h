@@ -23,6 +23,9 @@ public:
     virtual void copy() {}
     // Left Control with V.
     virtual void paste() {}
+    // Left Control with left Shift and V: the paste reflected in x = 0, each entry to its
+    // partner (an addition of this editor).
+    virtual void pasteMirrored() {}
     // Called before the editor destroys a voxel, so that a tool holding it can let go.
     virtual void voxelRemoved(Voxel*) {}
     // Called before undo or redo rewrites the model: the tool drops what it holds of it.

@@ -50,6 +50,12 @@ public:
     void frameChanging(int animation, float time, const std::vector<Ogre::Vector3>& after);
     // After an animation was appended to the list.
     void animationAdded(const Animation& animation);
+    // The open step was made with mirror editing: its name says so ("mirrored sculpt stroke").
+    void markMirrored()
+    {
+        if (recording())
+            step->mirrored = true;
+    }
 
     // Take back or give back one step; answer its name, or "" when there is none. posed tells
     // whether the skeleton was left as it was while a pose was shown.

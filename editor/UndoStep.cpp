@@ -317,8 +317,8 @@ void UndoStep::forgetCoalescing()
 void UndoStep::seal()
 {
     forgetCoalescing();
-    // A stroke over voxels that already had the colour, or a drag that came back to where it
-    // began, changed nothing.
+    // A stroke over voxels that already had the colour, a drag that came back to where it began
+    // or a key frame stored as it was changed nothing.
     parts.erase(std::remove_if(parts.begin(), parts.end(),
                                [this](const Part& part)
                                {
@@ -333,6 +333,13 @@ void UndoStep::seal()
                                        return change.before == change.after &&
                                               same(change.nodeBefore, change.nodeAfter);
                                    }
+                                   if (part.kind == Kind::Frame)
+                                   {
+                                       // A paste whose entries were all skipped, or the
+                                       // mirror of a symmetric pose.
+                                       const FrameChange& change = frameChanges[part.slot];
+                                       return change.existed && same(change.before, change.after);
+                                   }
                                    return false;
                                }),
                 parts.end());
@@ -342,28 +349,37 @@ void UndoStep::seal()
     cellChanges.shrink_to_fit();
 }
 
+namespace
+{
+std::string kindName(UndoStep::Kind kind)
+{
+    switch (kind)
+    {
+    case UndoStep::Kind::VoxelAdded:
+        return "sculpt stroke";
+    case UndoStep::Kind::VoxelRemoved:
+        return "voxel removal";
+    case UndoStep::Kind::Colour:
+        return "paint stroke";
+    case UndoStep::Kind::Cell:
+        return "selection move";
+    case UndoStep::Kind::Skeleton:
+        return "re-binding";
+    case UndoStep::Kind::Frame:
+        return "pose";
+    case UndoStep::Kind::AnimationAdded:
+        return "new animation";
+    }
+    return "change";
+}
+} // namespace
+
 std::string UndoStep::describe() const
 {
     if (parts.empty())
         return "change";
-    switch (parts.front().kind)
-    {
-    case Kind::VoxelAdded:
-        return "sculpt stroke";
-    case Kind::VoxelRemoved:
-        return "voxel removal";
-    case Kind::Colour:
-        return "paint stroke";
-    case Kind::Cell:
-        return "selection move";
-    case Kind::Skeleton:
-        return "re-binding";
-    case Kind::Frame:
-        return "pose";
-    case Kind::AnimationAdded:
-        return "new animation";
-    }
-    return "change";
+    // A step made with mirror editing says so: "mirrored sculpt stroke".
+    return (mirrored ? "mirrored " : "") + kindName(parts.front().kind);
 }
 
 size_t UndoStep::bytes() const

@@ -129,6 +129,8 @@ public:
 
     std::string name;
     unsigned long long id = 0;
+    // Made with mirror editing (key X): each change came with its mirror.
+    bool mirrored = false;
 
 private:
     struct Part

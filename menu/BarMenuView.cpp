@@ -15,6 +15,9 @@ const float MESSAGE_HEIGHT = 56.0f;
 const float TEXT_HEIGHT = 41.6f * 0.8f; // reference units, as the text boxes are built
 // A character of the bar's font is about half as wide as it is high, on average.
 const float CHARACTER_WIDTH = 0.5f;
+const float MIRROR_WIDTH = 220.0f; // reference units
+// The colour of the mirror plane's line on the grid (material "MirrorPlane").
+const Ogre::ColourValue MIRROR_COLOUR(0.1f, 0.85f, 0.95f);
 } // namespace
 
 BarMenuView::~BarMenuView()
@@ -23,6 +26,7 @@ BarMenuView::~BarMenuView()
     delete resetCameraButton;
     delete messagePanel;
     delete statusPanel;
+    delete mirrorPanel;
 }
 
 void BarMenuView::build(ApplicationMode* newOwner, MenuSystem* newMenuSystem,
@@ -57,6 +61,14 @@ void BarMenuView::build(ApplicationMode* newOwner, MenuSystem* newMenuSystem,
     {
         charHeight = statusPanel->textElement->getCharHeight();
     }
+
+    mirrorPanel = addTextBox(Panel::unitsY(MESSAGE_HEIGHT), 1);
+    mirrorPanel->targetSize.x = 0;
+    mirrorPanel->state->normalTextColour = MIRROR_COLOUR;
+    mirrorPanel->state->focusTextColour = MIRROR_COLOUR;
+    mirrorPanel->state->selectedTextColour = MIRROR_COLOUR;
+    mirrorPanel->state->showNormalLook();
+    mirrorPanel->snapToTarget();
 }
 
 void BarMenuView::fitText(MenuPanel* panel, const std::string& text)
@@ -95,6 +107,11 @@ void BarMenuView::setPosition(const Ogre::Vector3& position)
         statusPanel->targetPosition = Ogre::Vector3(position.x + gap, position.y, 0);
         layoutStatus();
     }
+    if (mirrorPanel)
+    {
+        mirrorPanel->targetPosition = Ogre::Vector3(
+            resetCameraButton->targetPosition.x - gap - Panel::unitsX(MIRROR_WIDTH), position.y, 0);
+    }
 }
 
 float BarMenuView::messageWidth() const
@@ -105,7 +122,27 @@ float BarMenuView::messageWidth() const
     }
     float width =
         resetCameraButton->targetPosition.x - Panel::unitsX(GAP) - messagePanel->targetPosition.x;
+    if (mirrorShown)
+    {
+        width -= Panel::unitsX(MIRROR_WIDTH + GAP); // "Mirror X" stands there
+    }
     return width > 0 ? width : 0;
+}
+
+void BarMenuView::showMirror(bool on)
+{
+    mirrorShown = on;
+    if (mirrorPanel)
+    {
+        mirrorPanel->setText(on ? "Mirror X" : "");
+        mirrorPanel->targetSize.x = on ? Panel::unitsX(MIRROR_WIDTH) : 0;
+    }
+    if (messagePanel && messagePanel->targetSize.x > 0)
+    {
+        messagePanel->targetSize.x = messageWidth();
+        fitText(messagePanel, message);
+    }
+    layoutStatus();
 }
 
 void BarMenuView::onClicked(MenuPanel* panel)

@@ -34,6 +34,10 @@ public:
     // Shows `text` after the status for NOTE_SECONDS.
     void showNote(const std::string& text);
 
+    // "Mirror X" just left of "Reset camera" while mirror editing is on (an addition of this
+    // editor); the status line then ends before it.
+    void showMirror(bool on);
+
     static constexpr float NOTE_SECONDS = 4.0f;
 
     MenuPanel* saveButton = nullptr;        // owned
@@ -44,9 +48,11 @@ public:
     std::string status;
     std::string note;
     float noteTimeLeft = 0.0f; // seconds
+    MenuPanel* mirrorPanel = nullptr; // owned; not interactive; zero wide while off
+    bool mirrorShown = false;
 
 private:
-    // Room between the bar's left end and "Reset camera".
+    // Room between the bar's left end and "Reset camera" (or "Mirror X" while it is shown).
     float messageWidth() const;
     // The status line's text and width: hidden while a message is shown.
     void layoutStatus();

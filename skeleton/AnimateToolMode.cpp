@@ -7,6 +7,7 @@
 #include "editor/SelectorRectangle.h"
 #include "skeleton/AnimateViewMode.h"
 #include "skeleton/Animation.h"
+#include "skeleton/PoseMirror.h"
 #include "skeleton/Skeleton.h"
 #include "skeleton/VerletParticleSystem.h"
 
@@ -239,7 +240,11 @@ void AnimateToolMode::copy()
     }
 }
 
-void AnimateToolMode::paste()
+void AnimateToolMode::paste() { pasteEntries(false); }
+
+void AnimateToolMode::pasteMirrored() { pasteEntries(true); }
+
+void AnimateToolMode::pasteEntries(bool mirrored)
 {
     auto* view = dynamic_cast<AnimateViewMode*>(editor->viewMode);
     if (!view)
@@ -256,18 +261,38 @@ void AnimateToolMode::paste()
     {
         return;
     }
+    std::vector<int> partners;
+    if (mirrored)
+    {
+        partners = PoseMirror::partners(*editor->skeleton);
+        if (!PoseMirror::hasPairs(partners))
+        {
+            editor->showNote(PoseMirror::NO_PAIRS_NOTE);
+        }
+    }
     std::vector<Ogre::Vector3> pasted = *frame;
     for (const ClipboardEntry& entry : clipboard)
     {
+        int32_t index = entry.particleIndex;
+        Ogre::Vector3 position = entry.position;
+        if (mirrored)
+        {
+            // Copied positions are in model space, where the mirror plane is x = 0.
+            if (index >= 0 && static_cast<size_t>(index) < partners.size())
+            {
+                index = partners[static_cast<size_t>(index)];
+            }
+            position = PoseMirror::reflect(position);
+        }
         // Copied from a skeleton with more particles than this frame holds (a frame read from
         // a file): skip the entry rather than lose the session.
-        if (entry.particleIndex < 0 || static_cast<size_t>(entry.particleIndex) >= pasted.size())
+        if (index < 0 || static_cast<size_t>(index) >= pasted.size())
         {
-            writeLog("ERROR, paste skips particle " + std::to_string(entry.particleIndex) +
-                     ", the frame holds " + std::to_string(pasted.size()) + " positions");
+            writeLog("ERROR, paste skips particle " + std::to_string(index) + ", the frame holds " +
+                     std::to_string(pasted.size()) + " positions");
             continue;
         }
-        pasted[entry.particleIndex] = entry.position;
+        pasted[index] = position;
     }
     editor->setKeyFrame(view->currentAnimation, view->currentTime, pasted);
 

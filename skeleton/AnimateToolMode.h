@@ -42,6 +42,8 @@ public:
     void copy() override;
     // Writes the clipboard into the key frame at the current time and shows it.
     void paste() override;
+    // The same, each entry going to its partner particle, reflected in x = 0 (PoseMirror).
+    void pasteMirrored() override;
 
     // Stores every particle's position as the current animation's frame at the current time.
     void storePose();
@@ -64,4 +66,5 @@ private:
     void finishDrag();
     void restoreInvMass();
     void destroyRectangle();
+    void pasteEntries(bool mirrored);
 };

@@ -5,6 +5,8 @@
 #include "menu/AnimMenuView.h"
 #include "menu/MenuSystem.h"
 #include "skeleton/Animation.h"
+#include "skeleton/PoseMirror.h"
+#include "skeleton/Skeleton.h"
 
 #include <OIS/OISKeyboard.h>
 
@@ -63,6 +65,9 @@ bool AnimateViewMode::keyPressed(const KeyEvent& event)
     case OIS::KC_DELETE:
         resetFrameToRestPose();
         break;
+    case OIS::KC_F:
+        mirrorFrame();
+        break;
     default:
         break;
     }
@@ -114,6 +119,26 @@ void AnimateViewMode::resetFrameToRestPose()
         return;
     editor->setKeyFrame(currentAnimation, currentTime, *restPose);
     showPose(std::vector<Ogre::Vector3>(*restPose));
+}
+
+void AnimateViewMode::mirrorFrame()
+{
+    Animation* animation = editor->getAnimation(currentAnimation);
+    if (!animation)
+        return;
+    // As a paste: only into a key frame at the current time.
+    std::vector<Ogre::Vector3>* frame = animation->findFrame(currentTime);
+    if (!frame)
+        return;
+    const std::vector<int> partners = PoseMirror::partners(*editor->skeleton);
+    if (!PoseMirror::hasPairs(partners))
+        editor->showNote(PoseMirror::NO_PAIRS_NOTE);
+    if (frame->size() != partners.size())
+        writeLog("ERROR, mirror of a frame holding " + std::to_string(frame->size()) +
+                 " positions for " + std::to_string(partners.size()) +
+                 " particles skips the entries it has no place for");
+    editor->setKeyFrame(currentAnimation, currentTime, PoseMirror::mirror(*frame, partners));
+    showCurrentPose();
 }
 
 void AnimateViewMode::refresh()

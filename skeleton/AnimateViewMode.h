@@ -25,6 +25,10 @@ public:
     void selectAnimation(int index);
     // Replaces the key frame at exactly currentTime, if there is one, by the rest pose.
     void resetFrameToRestPose();
+    // Key F (an addition of this editor): replaces the key frame at exactly currentTime, if
+    // there is one, by its mirror in x = 0 of model space, each particle taking its partner's
+    // position reflected (PoseMirror), and shows it.
+    void mirrorFrame();
     // One playback step of dt seconds at the current animation's speedMin, wrapping at its end.
     void advancePlayback(float dt);
     // After undo or redo changed the animations: keeps the current animation in range and
