@@ -301,7 +301,9 @@ class Editor:
     def release(self, button=1):
         self.xdotool("mouseup", button)
 
-    def drag(self, x1, y1, x2, y2, button=1, steps=10):
+    def drag(self, x1, y1, x2, y2, button=1, steps=10, hold=1):
+        """Drags from (x1, y1) to (x2, y2); the button stays down `hold` frames at the end, long
+        enough that a tool acting on held steps sees the last position."""
         self.move(x1, y1)
         self.wait_frames(1)
         self.press(button)
@@ -309,7 +311,7 @@ class Editor:
         for i in range(1, steps + 1):
             self.move(round(x1 + (x2 - x1) * i / steps), round(y1 + (y2 - y1) * i / steps))
             time.sleep(0.03)
-        self.wait_frames(1)
+        self.wait_frames(hold)
         self.release(button)
 
 
