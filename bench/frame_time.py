@@ -76,7 +76,7 @@ def write_model(name, folder):
             files.append(os.path.join(folder, file_name))
             shutil.copyfile(os.path.join(EXAMPLES, file_name), files[-1])
         with open(files[0]) as file:
-            voxels = file.read().count("<voxel ")
+            voxels = file.read().count("<voxel x=")
         return files, voxels, "sample character playing the walk"
     title, writer = MODELS[name]
     path = os.path.join(folder, f"{name}.xml")
