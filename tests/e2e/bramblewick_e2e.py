@@ -301,15 +301,19 @@ class Editor:
     def release(self, button=1):
         self.xdotool("mouseup", button)
 
-    def drag(self, x1, y1, x2, y2, button=1, steps=10):
+    def drag(self, x1, y1, x2, y2, button=1, steps=10, hold=1):
+        """Drags from (x1, y1) to (x2, y2). The pointer rests `hold` frames before the press and
+        before the release: the editor hands a press or release the pointer position of the
+        frame before, so a gesture that must start and end exactly needs a few of them, more
+        on a slow or busy machine."""
         self.move(x1, y1)
-        self.wait_frames(1)
+        self.wait_frames(hold)
         self.press(button)
         self.wait_frames(1)
         for i in range(1, steps + 1):
             self.move(round(x1 + (x2 - x1) * i / steps), round(y1 + (y2 - y1) * i / steps))
             time.sleep(0.03)
-        self.wait_frames(1)
+        self.wait_frames(hold)
         self.release(button)
 
 

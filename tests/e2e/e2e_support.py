@@ -44,6 +44,20 @@ class Picture:
         return Picture(width, height,
                        [pixels[y * stride:(y + 1) * stride] for y in range(height)])
 
+    @staticmethod
+    def read(path):
+        """Reads a picture file of any format ImageMagick knows."""
+        result = subprocess.run(["convert", path, "-depth", "8", "ppm:-"], stdout=subprocess.PIPE,
+                                stderr=subprocess.PIPE, timeout=30)
+        check(result.returncode == 0,
+              f"cannot read {path}: {result.stderr.decode(errors='replace')}")
+        return Picture.from_ppm(result.stdout)
+
+    def crop(self, box):
+        """The part inside box (x0, y0, x1, y1), ends exclusive."""
+        x0, y0, x1, y1 = box
+        return Picture(x1 - x0, y1 - y0, [row[x0 * 3:x1 * 3] for row in self.rows[y0:y1]])
+
     def write_png(self, path):
         def chunk(kind, body):
             return (struct.pack(">I", len(body)) + kind + body +
