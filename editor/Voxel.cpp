@@ -27,7 +27,7 @@ void Voxel::build(const Ogre::ColourValue& newColour)
     if (!batches)
         return;
     if (block)
-        batches->changed(this);
+        batches->changed(this, false);
     else
         batches->add(this);
 }
@@ -47,7 +47,7 @@ void Voxel::recolour(const Ogre::ColourValue& newColour)
     }
     colour = newColour;
     if (batches && block)
-        batches->changed(this);
+        batches->changed(this, false);
 }
 
 void Voxel::setGridPosition(int x, int y, int z)
@@ -65,7 +65,7 @@ void Voxel::setPosition(const Ogre::Vector3& centre)
         return;
     position = centre;
     if (batches && block)
-        batches->changed(this);
+        batches->changed(this, true);
 }
 
 void Voxel::setQueryFlags(uint32_t flags) { queryFlags = flags; }

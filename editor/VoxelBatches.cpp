@@ -4,6 +4,8 @@
 #include <OgreHardwareBufferManager.h>
 #include <OgreMaterialManager.h>
 #include <OgreMath.h>
+#include <OgreRenderQueue.h>
+#include <OgreRenderQueueSortingGrouping.h>
 #include <OgreRoot.h>
 #include <OgreSceneManager.h>
 #include <OgreSceneNode.h>
@@ -11,6 +13,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bitset>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -66,11 +69,14 @@ struct Face
     Ogre::uint32 indices[6] = {0, 0, 0, 0, 0, 0};
 };
 
-// One outline edge and the two faces that meet along it.
+// One outline edge, the two faces that meet along it, and where it lies on the lattice: the
+// cube corner of its lower end (0 or 1 on each axis) and the axis it runs along.
 struct Edge
 {
     Ogre::Vector3 from, to;
     int faces[2] = {0, 0};
+    int low[3] = {0, 0, 0};
+    int axis = 0;
 };
 
 struct Cube
@@ -111,8 +117,12 @@ struct Cube
             int found = 0;
             for (int axis = 0; axis < 3; ++axis)
             {
+                edge.low[axis] = std::min(edge.from[axis], edge.to[axis]) > 0.0f ? 1 : 0;
                 if (edge.from[axis] != edge.to[axis])
+                {
+                    edge.axis = axis;
                     continue;
+                }
                 const int sign = edge.from[axis] > 0.0f ? 1 : -1;
                 for (int f = 0; f < 6; ++f)
                     if (faces[f].step[axis] == sign)
@@ -209,9 +219,10 @@ public:
         radius = bounds.getHalfSize().length();
     }
 
+    // From the middle of the block, by which blocks are drawn nearest first.
     Ogre::Real getSquaredViewDepth(const Ogre::Camera* camera) const override
     {
-        return getParentNode() ? getParentNode()->getSquaredViewDepth(camera) : 0.0f;
+        return (mBox.getCenter() - camera->getDerivedPosition()).squaredLength();
     }
     Ogre::Real getBoundingRadius() const override { return radius; }
 
@@ -226,6 +237,13 @@ private:
 
 VoxelBatches::VoxelBatches(Ogre::SceneManager* sceneManager) : sceneManager(sceneManager)
 {
+    // Opaque objects nearest first, rather than grouped by material: a pixel hidden behind a
+    // nearer face then fails its depth test before it is shaded. Faces sit a hair behind their
+    // outlines (the "Box" material's depth bias), so the order never decides which one shows.
+    Ogre::RenderQueueGroup* main =
+        sceneManager->getRenderQueue()->getQueueGroup(Ogre::RENDER_QUEUE_MAIN);
+    main->resetOrganisationModes();
+    main->addOrganisationMode(Ogre::QueuedRenderableCollection::OM_SORT_ASCENDING);
     if (Ogre::Root* root = Ogre::Root::getSingletonPtr())
     {
         root->addFrameListener(this);
@@ -248,6 +266,14 @@ VoxelBatches::~VoxelBatches()
         }
         destroyMesh(*entry.second);
     }
+}
+
+int VoxelBatches::cellIndex(const VoxelBlock& block, const Voxel::Cell& cell)
+{
+    const int x = cell.x - block.key[0] * blockSize;
+    const int y = cell.y - block.key[1] * blockSize;
+    const int z = cell.z - block.key[2] * blockSize;
+    return (z * blockSize + y) * blockSize + x;
 }
 
 uint64_t VoxelBatches::keyOf(const Voxel::Cell& cell)
@@ -283,10 +309,14 @@ void VoxelBatches::join(Voxel* voxel, VoxelBlock& block)
     voxel->block = &block;
     voxel->slot = int(block.voxels.size());
     block.voxels.push_back(voxel);
+    Voxel*& occupant = block.occupant[size_t(cellIndex(block, voxel->gridPosition))];
+    if (!occupant)
+        occupant = voxel;
     markDirty(block);
+    touchNeighbours(block, voxel->gridPosition);
 }
 
-void VoxelBatches::leave(Voxel* voxel)
+void VoxelBatches::leave(Voxel* voxel, const Voxel::Cell& cell)
 {
     VoxelBlock& block = *voxel->block;
     Voxel* last = block.voxels.back();
@@ -295,7 +325,38 @@ void VoxelBatches::leave(Voxel* voxel)
     block.voxels.pop_back();
     voxel->block = nullptr;
     voxel->slot = -1;
+    Voxel*& occupant = block.occupant[size_t(cellIndex(block, cell))];
+    if (occupant == voxel)
+    {
+        // Another voxel may have been moved into the same cell.
+        occupant = nullptr;
+        for (Voxel* other : block.voxels)
+            if (other->gridPosition == cell)
+            {
+                occupant = other;
+                break;
+            }
+    }
     markDirty(block);
+    touchNeighbours(block, cell);
+}
+
+void VoxelBatches::touchNeighbours(const VoxelBlock& block, const Voxel::Cell& cell)
+{
+    const int at[3] = {cell.x - block.key[0] * blockSize, cell.y - block.key[1] * blockSize,
+                       cell.z - block.key[2] * blockSize};
+    for (int axis = 0; axis < 3; ++axis)
+        for (int side : {-1, 1})
+        {
+            if (at[axis] != (side < 0 ? 0 : blockSize - 1))
+                continue;
+            int key[3] = {block.key[0], block.key[1], block.key[2]};
+            key[axis] += side;
+            const auto found = blocks.find(keyOf(
+                Voxel::Cell{key[0] * blockSize, key[1] * blockSize, key[2] * blockSize}));
+            if (found != blocks.end())
+                markDirty(*found->second);
+        }
 }
 
 void VoxelBatches::add(Voxel* voxel)
@@ -307,29 +368,24 @@ void VoxelBatches::add(Voxel* voxel)
 void VoxelBatches::remove(Voxel* voxel)
 {
     if (voxel->block)
-        leave(voxel);
+        leave(voxel, voxel->gridPosition);
 }
 
-void VoxelBatches::moved(Voxel* voxel, const Voxel::Cell&)
+void VoxelBatches::moved(Voxel* voxel, const Voxel::Cell& from)
 {
     if (!voxel->block)
         return;
-    VoxelBlock& block = *voxel->block;
-    const Voxel::Cell& cell = voxel->gridPosition;
-    if (blockOf(cell.x) == block.key[0] && blockOf(cell.y) == block.key[1] &&
-        blockOf(cell.z) == block.key[2])
-    {
-        markDirty(block);
-        return;
-    }
-    leave(voxel);
-    join(voxel, blockFor(cell));
+    leave(voxel, from);
+    join(voxel, blockFor(voxel->gridPosition));
 }
 
-void VoxelBatches::changed(Voxel* voxel)
+void VoxelBatches::changed(Voxel* voxel, bool placeChanged)
 {
-    if (voxel->block)
-        markDirty(*voxel->block);
+    if (!voxel->block)
+        return;
+    markDirty(*voxel->block);
+    if (placeChanged)
+        touchNeighbours(*voxel->block, voxel->gridPosition);
 }
 
 bool VoxelBatches::frameStarted(const Ogre::FrameEvent&)
@@ -375,29 +431,35 @@ void VoxelBatches::build(VoxelBlock& block)
 {
     const Cube& shape = cube();
     const int size = blockSize;
-    // Which voxel of the block sits in each of its cells.
-    int16_t occupant[size * size * size];
-    std::fill(std::begin(occupant), std::end(occupant), int16_t(-1));
-    auto local = [&](const Voxel::Cell& cell, const int step[3], int& at)
+    // The blocks beside this one, face by face, for the voxels on its borders.
+    const VoxelBlock* beside[6] = {};
+    for (int f = 0; f < 6; ++f)
     {
-        const int x = cell.x + step[0] - block.key[0] * size;
-        const int y = cell.y + step[1] - block.key[1] * size;
-        const int z = cell.z + step[2] - block.key[2] * size;
-        if (x < 0 || y < 0 || z < 0 || x >= size || y >= size || z >= size)
-            return false;
-        at = (z * size + y) * size + x;
-        return true;
-    };
-    const int still[3] = {0, 0, 0};
-    for (size_t i = 0; i < block.voxels.size(); ++i)
-    {
-        int at = 0;
-        if (local(block.voxels[i]->gridPosition, still, at))
-            occupant[at] = int16_t(i);
+        const int* step = shape.faces[f].step;
+        const auto found = blocks.find(keyOf(Voxel::Cell{(block.key[0] + step[0]) * size,
+                                                         (block.key[1] + step[1]) * size,
+                                                         (block.key[2] + step[2]) * size}));
+        beside[f] = found == blocks.end() ? nullptr : found->second.get();
     }
+    auto neighbour = [&](const Voxel::Cell& cell, int f) -> const Voxel*
+    {
+        const int* step = shape.faces[f].step;
+        int at[3] = {cell.x + step[0] - block.key[0] * size, cell.y + step[1] - block.key[1] * size,
+                     cell.z + step[2] - block.key[2] * size};
+        const VoxelBlock* holder = &block;
+        for (int axis = 0; axis < 3; ++axis)
+            if (at[axis] < 0 || at[axis] >= size)
+            {
+                holder = beside[f];
+                at[axis] = (at[axis] + size) % size;
+            }
+        return holder ? holder->occupant[size_t((at[2] * size + at[1]) * size + at[0])] : nullptr;
+    };
 
-    // The faces each voxel shows: bit f for face f.
+    // The faces each voxel shows (bit f for face f) and the outline edges it draws (bit e).
     std::vector<uint8_t> shown(block.voxels.size(), 0x3F);
+    std::vector<uint16_t> drawnEdges(block.voxels.size(), 0);
+    std::bitset<(blockSize + 1) * (blockSize + 1) * (blockSize + 1) * 3> edgeTaken;
     size_t faces = 0;
     size_t edges = 0;
     for (size_t i = 0; i < block.voxels.size(); ++i)
@@ -405,21 +467,41 @@ void VoxelBatches::build(VoxelBlock& block)
         const Voxel& voxel = *block.voxels[i];
         for (int f = 0; f < 6; ++f)
         {
-            const Face& face = shape.faces[f];
-            int at = 0;
-            if (!local(voxel.gridPosition, face.step, at) || occupant[at] < 0 ||
-                size_t(occupant[at]) == i)
+            const Voxel* other = neighbour(voxel.gridPosition, f);
+            if (!other || other == &voxel)
                 continue;
-            const Ogre::Vector3 gap =
-                block.voxels[size_t(occupant[at])]->position - voxel.position - face.normal;
+            const Ogre::Vector3 gap = other->position - voxel.position - shape.faces[f].normal;
             if (std::fabs(gap.x) <= neighbourTolerance && std::fabs(gap.y) <= neighbourTolerance &&
                 std::fabs(gap.z) <= neighbourTolerance)
                 shown[i] &= uint8_t(~(1u << f));
         }
         for (int f = 0; f < 6; ++f)
             faces += (shown[i] >> f) & 1u;
-        for (const Edge& edge : shape.edges)
-            edges += ((shown[i] >> edge.faces[0]) | (shown[i] >> edge.faces[1])) & 1u;
+        // An edge shared with another voxel of the block standing on its cell (diagonal
+        // neighbours, neighbours in a row) is drawn once.
+        const Voxel::Cell& cell = voxel.gridPosition;
+        const bool onCell = voxel.position == Ogre::Vector3(float(cell.x), float(cell.y),
+                                                            float(cell.z)) +
+                                                  Ogre::Vector3(0.5f, 0.5f, 0.5f);
+        const int at[3] = {cell.x - block.key[0] * size, cell.y - block.key[1] * size,
+                           cell.z - block.key[2] * size};
+        for (int e = 0; e < 12; ++e)
+        {
+            const Edge& edge = shape.edges[e];
+            if (!(((shown[i] >> edge.faces[0]) | (shown[i] >> edge.faces[1])) & 1u))
+                continue;
+            if (onCell)
+            {
+                const size_t key = size_t(
+                    (((at[2] + edge.low[2]) * (size + 1) + at[1] + edge.low[1]) * (size + 1) +
+                     at[0] + edge.low[0]) * 3 + edge.axis);
+                if (edgeTaken[key])
+                    continue;
+                edgeTaken[key] = true;
+            }
+            drawnEdges[i] = uint16_t(drawnEdges[i] | 1u << e);
+            ++edges;
+        }
     }
 
     faceVertices.resize(faces * 4);
@@ -454,10 +536,11 @@ void VoxelBatches::build(VoxelBlock& block)
                 *index++ = base + corner;
             base += uint32_t(face.cornerCount);
         }
-        for (const Edge& edge : shape.edges)
+        for (int e = 0; e < 12; ++e)
         {
-            if (!(((shown[i] >> edge.faces[0]) | (shown[i] >> edge.faces[1])) & 1u))
+            if (!((drawnEdges[i] >> e) & 1u))
                 continue;
+            const Edge& edge = shape.edges[e];
             *end++ = voxel.position + edge.from;
             *end++ = voxel.position + edge.to;
         }
@@ -497,10 +580,7 @@ Voxel* VoxelBatches::findAt(const Voxel::Cell& cell) const
     const auto found = blocks.find(keyOf(cell));
     if (found == blocks.end())
         return nullptr;
-    for (Voxel* voxel : found->second->voxels)
-        if (voxel->gridPosition == cell)
-            return voxel;
-    return nullptr;
+    return found->second->occupant[size_t(cellIndex(*found->second, cell))];
 }
 
 Ogre::AxisAlignedBox VoxelBatches::pickBox(const Voxel& voxel)

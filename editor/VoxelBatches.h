@@ -6,6 +6,7 @@
 #include <OgreFrameListener.h>
 #include <OgreRay.h>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
@@ -23,6 +24,8 @@ struct VoxelBlock
 {
     int key[3] = {0, 0, 0};
     std::vector<Voxel*> voxels;
+    // A voxel in each cell of the block, by (z * 8 + y) * 8 + x from the block's corner.
+    std::array<Voxel*, 512> occupant{};
     bool dirty = false;         // waits in the list of blocks to build again
     bool boundsStale = true;    // pickBounds must be found again
     Ogre::AxisAlignedBox pickBounds; // every pick box of the block, a hair larger
@@ -36,10 +39,10 @@ struct VoxelBlock
 
 // The drawing layer under the voxels. The model is cut into blocks of 8 x 8 x 8 cells; each
 // block is drawn as two meshes: the faces of its voxels (material "Box") and their outlines
-// (material "BaseWhiteNoLighting"), both in world coordinates. A face that
-// touches another voxel of the same block is left out, and so are the outline edges that lie
-// only between left-out faces; a neighbour counts only while the two are shown side by side,
-// so posed or turned voxels keep every face. Cubes stay upright whatever their stick does, so
+// (material "BaseWhiteNoLighting"), both in world coordinates. A face that touches another
+// voxel is left out, and so are the outline edges that lie only between left-out faces; a
+// neighbour counts only while the two are shown side by side, so posed or turned voxels keep
+// every face. Blocks are drawn nearest first, so that hidden pixels cost little. Cubes stay upright whatever their stick does, so
 // a pose moves vertices, not nodes.
 //
 // An edit marks the blocks it touches, and those are built again once, just before the next
@@ -59,7 +62,8 @@ public:
     void add(Voxel* voxel);
     void remove(Voxel* voxel);
     void moved(Voxel* voxel, const Voxel::Cell& from);
-    void changed(Voxel* voxel);
+    // The colour changed, or (placeChanged) the shown centre.
+    void changed(Voxel* voxel, bool placeChanged);
 
     // Builds again every block an edit touched.
     void flush();
@@ -87,9 +91,14 @@ public:
 
 private:
     static uint64_t keyOf(const Voxel::Cell& cell);
+    // The cell's place in its block's occupant table.
+    static int cellIndex(const VoxelBlock& block, const Voxel::Cell& cell);
     VoxelBlock& blockFor(const Voxel::Cell& cell);
     void join(Voxel* voxel, VoxelBlock& block);
-    void leave(Voxel* voxel);
+    // Takes the voxel out of its block, where it was filed under cell.
+    void leave(Voxel* voxel, const Voxel::Cell& cell);
+    // Marks the blocks beside the cell, whose left-out faces may depend on it.
+    void touchNeighbours(const VoxelBlock& block, const Voxel::Cell& cell);
     void markDirty(VoxelBlock& block);
     void build(VoxelBlock& block);
     void destroyMesh(VoxelBlock& block);
