@@ -145,8 +145,10 @@ const float neighbourTolerance = 1e-4f;
 // always meets its block, whatever the rounding.
 const float boundsMargin = 1e-3f;
 
+// The block number of a cell coordinate (rounded down) and its place in the block, 0 to 7.
 int blockOf(int cell) { return cell >= 0 ? cell / VoxelBatches::blockSize
-                                         : -((-cell - 1) / VoxelBatches::blockSize) - 1; }
+                                         : -((-(cell + 1)) / VoxelBatches::blockSize) - 1; }
+int inBlock(int cell) { return int(unsigned(cell) % unsigned(VoxelBatches::blockSize)); }
 
 // One mesh of a block, vertices in world coordinates written straight into a dynamic buffer
 // that grows as needed.
@@ -268,29 +270,40 @@ VoxelBatches::~VoxelBatches()
     }
 }
 
-int VoxelBatches::cellIndex(const VoxelBlock& block, const Voxel::Cell& cell)
+int VoxelBatches::cellIndex(const VoxelBlock&, const Voxel::Cell& cell)
 {
-    const int x = cell.x - block.key[0] * blockSize;
-    const int y = cell.y - block.key[1] * blockSize;
-    const int z = cell.z - block.key[2] * blockSize;
-    return (z * blockSize + y) * blockSize + x;
+    return (inBlock(cell.z) * blockSize + inBlock(cell.y)) * blockSize + inBlock(cell.x);
 }
 
-uint64_t VoxelBatches::keyOf(const Voxel::Cell& cell)
+VoxelBatches::Key VoxelBatches::keyOf(const Voxel::Cell& cell)
 {
-    auto part = [](int value) { return uint64_t(uint32_t(blockOf(value)) & 0x1FFFFFu); };
-    return part(cell.x) | part(cell.y) << 21 | part(cell.z) << 42;
+    return Key{blockOf(cell.x), blockOf(cell.y), blockOf(cell.z)};
+}
+
+VoxelBatches::Key VoxelBatches::keyOf(const VoxelBlock& block, int dx, int dy, int dz)
+{
+    // Block numbers stay within a 32-bit cell divided by 8, so one step aside cannot overflow.
+    return Key{block.key[0] + dx, block.key[1] + dy, block.key[2] + dz};
+}
+
+size_t VoxelBatches::KeyHash::operator()(const Key& key) const
+{
+    uint64_t mixed = uint64_t(uint32_t(key.x)) * 0x9E3779B97F4A7C15ull;
+    mixed ^= uint64_t(uint32_t(key.y)) * 0xC2B2AE3D27D4EB4Full + (mixed << 6) + (mixed >> 2);
+    mixed ^= uint64_t(uint32_t(key.z)) * 0x165667B19E3779F9ull + (mixed << 6) + (mixed >> 2);
+    return size_t(mixed);
 }
 
 VoxelBlock& VoxelBatches::blockFor(const Voxel::Cell& cell)
 {
-    std::unique_ptr<VoxelBlock>& block = blocks[keyOf(cell)];
+    const Key key = keyOf(cell);
+    std::unique_ptr<VoxelBlock>& block = blocks[key];
     if (!block)
     {
         block.reset(new VoxelBlock());
-        block->key[0] = blockOf(cell.x);
-        block->key[1] = blockOf(cell.y);
-        block->key[2] = blockOf(cell.z);
+        block->key[0] = key.x;
+        block->key[1] = key.y;
+        block->key[2] = key.z;
     }
     return *block;
 }
@@ -343,17 +356,15 @@ void VoxelBatches::leave(Voxel* voxel, const Voxel::Cell& cell)
 
 void VoxelBatches::touchNeighbours(const VoxelBlock& block, const Voxel::Cell& cell)
 {
-    const int at[3] = {cell.x - block.key[0] * blockSize, cell.y - block.key[1] * blockSize,
-                       cell.z - block.key[2] * blockSize};
+    const int at[3] = {inBlock(cell.x), inBlock(cell.y), inBlock(cell.z)};
     for (int axis = 0; axis < 3; ++axis)
         for (int side : {-1, 1})
         {
             if (at[axis] != (side < 0 ? 0 : blockSize - 1))
                 continue;
-            int key[3] = {block.key[0], block.key[1], block.key[2]};
-            key[axis] += side;
-            const auto found = blocks.find(keyOf(
-                Voxel::Cell{key[0] * blockSize, key[1] * blockSize, key[2] * blockSize}));
+            int step[3] = {0, 0, 0};
+            step[axis] = side;
+            const auto found = blocks.find(keyOf(block, step[0], step[1], step[2]));
             if (found != blocks.end())
                 markDirty(*found->second);
         }
@@ -405,8 +416,7 @@ void VoxelBatches::flush()
             continue;
         }
         destroyMesh(*block);
-        blocks.erase(keyOf(Voxel::Cell{block->key[0] * blockSize, block->key[1] * blockSize,
-                                       block->key[2] * blockSize}));
+        blocks.erase(keyOf(*block));
     }
     dirtyBlocks.clear();
 }
@@ -436,16 +446,14 @@ void VoxelBatches::build(VoxelBlock& block)
     for (int f = 0; f < 6; ++f)
     {
         const int* step = shape.faces[f].step;
-        const auto found = blocks.find(keyOf(Voxel::Cell{(block.key[0] + step[0]) * size,
-                                                         (block.key[1] + step[1]) * size,
-                                                         (block.key[2] + step[2]) * size}));
+        const auto found = blocks.find(keyOf(block, step[0], step[1], step[2]));
         beside[f] = found == blocks.end() ? nullptr : found->second.get();
     }
     auto neighbour = [&](const Voxel::Cell& cell, int f) -> const Voxel*
     {
         const int* step = shape.faces[f].step;
-        int at[3] = {cell.x + step[0] - block.key[0] * size, cell.y + step[1] - block.key[1] * size,
-                     cell.z + step[2] - block.key[2] * size};
+        int at[3] = {inBlock(cell.x) + step[0], inBlock(cell.y) + step[1],
+                     inBlock(cell.z) + step[2]};
         const VoxelBlock* holder = &block;
         for (int axis = 0; axis < 3; ++axis)
             if (at[axis] < 0 || at[axis] >= size)
@@ -483,8 +491,7 @@ void VoxelBatches::build(VoxelBlock& block)
         const bool onCell = voxel.position == Ogre::Vector3(float(cell.x), float(cell.y),
                                                             float(cell.z)) +
                                                   Ogre::Vector3(0.5f, 0.5f, 0.5f);
-        const int at[3] = {cell.x - block.key[0] * size, cell.y - block.key[1] * size,
-                           cell.z - block.key[2] * size};
+        const int at[3] = {inBlock(cell.x), inBlock(cell.y), inBlock(cell.z)};
         for (int e = 0; e < 12; ++e)
         {
             const Edge& edge = shape.edges[e];

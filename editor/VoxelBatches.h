@@ -90,7 +90,21 @@ public:
     size_t builds = 0; // blocks built so far
 
 private:
-    static uint64_t keyOf(const Voxel::Cell& cell);
+    // A block by its place: the cells it holds divided by 8, rounded down.
+    struct Key
+    {
+        int x, y, z;
+        bool operator==(const Key& other) const
+        {
+            return x == other.x && y == other.y && z == other.z;
+        }
+    };
+    struct KeyHash
+    {
+        size_t operator()(const Key& key) const;
+    };
+    static Key keyOf(const Voxel::Cell& cell);
+    static Key keyOf(const VoxelBlock& block, int dx = 0, int dy = 0, int dz = 0);
     // The cell's place in its block's occupant table.
     static int cellIndex(const VoxelBlock& block, const Voxel::Cell& cell);
     VoxelBlock& blockFor(const Voxel::Cell& cell);
@@ -115,7 +129,7 @@ private:
     std::vector<FaceVertex> faceVertices;
     std::vector<uint32_t> faceIndices;
     std::vector<Ogre::Vector3> outlineVertices;
-    std::unordered_map<uint64_t, std::unique_ptr<VoxelBlock>> blocks;
+    std::unordered_map<Key, std::unique_ptr<VoxelBlock>, KeyHash> blocks;
     // Blocks to build again; one left without voxels goes at the next flush.
     std::vector<VoxelBlock*> dirtyBlocks;
     unsigned meshCounter = 0;

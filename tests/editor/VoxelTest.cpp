@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace
 {
 
@@ -191,4 +193,30 @@ TEST(VoxelMesh, RecolouringRenamesTheBoxAndKeepsItsFlagsAndCell)
     EXPECT_EQ(*colour, Ogre::VertexElement::convertColourValue(Ogre::ColourValue(0, 1, 0, 1),
                                                                diffuse->getType()));
     buffer->unlock();
+}
+
+TEST(VoxelMesh, CellsAtTheEndsOfTheIntegerRangeKeepTheirOwnBlocks)
+{
+    EditorTestFixture fixture;
+    fixture.clearVoxels();
+    EditorMode* editor = fixture.editor;
+    const int far = 1 << 24; // 2^21 blocks away: a key packed into 21 bits would meet block 0
+    const std::vector<Voxel::Cell> cells = {{0, 0, 0},         {far, 0, 0},
+                                            {INT_MAX, 0, 0},   {INT_MAX - 1, 0, 0},
+                                            {INT_MIN, 0, 0},   {INT_MIN, INT_MIN, INT_MAX}};
+    for (const Voxel::Cell& cell : cells)
+        editor->addVoxel(cell.x, cell.y, cell.z, Ogre::ColourValue::White, QUERY_VOXEL);
+    VoxelBatches* batches = editor->getVoxelBatches();
+    batches->flush();
+    ASSERT_EQ(editor->voxels.size(), cells.size());
+    for (size_t i = 0; i < cells.size(); ++i)
+        EXPECT_EQ(batches->findAt(cells[i]), editor->voxels[i]);
+    EXPECT_EQ(batches->findAt({8, 0, 0}), nullptr);
+    EXPECT_EQ(batches->blockCount(), 5u);
+    // The two at the top are neighbours by cell, but a float cannot place them one apart there.
+    EXPECT_EQ(batches->drawnFaces(), 6u * 6);
+    float distance = 0.0f;
+    EXPECT_EQ(editor->pickVoxel(Ogre::Ray(Ogre::Vector3(0.5f, 0.5f, 9), Ogre::Vector3(0, 0, -1)),
+                                QUERY_VOXEL, distance),
+              0);
 }
