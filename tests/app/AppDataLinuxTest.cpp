@@ -1,32 +1,19 @@
 #include "app/AppDataLinux.h"
 
-#include <OgreLogManager.h>
+#include "tests/LogCapture.h"
+#include "tests/TempFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
-#include <sys/stat.h>
-#include <vector>
+
+namespace fs = std::filesystem;
 
 namespace
 {
-bool isFolder(const std::string& path)
-{
-    struct stat info;
-    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-std::string freshFolder(const std::string& name)
-{
-    const std::string folder = ::testing::TempDir() + "appdata_" + name;
-    std::system(("rm -rf '" + folder + "'").c_str());
-    mkdir(folder.c_str(), 0700);
-    return folder;
-}
-
 // Sets an environment variable for the test's lifetime.
 struct ScopedVariable
 {
@@ -43,48 +30,41 @@ struct ScopedVariable
     std::string oldValue;
 };
 
-// Collects the log lines written while it exists.
-struct LogCapture : Ogre::LogListener
+// A log of its own (no engine runs here), whose lines are collected.
+struct AppDataLog
 {
-    LogCapture() { logManager.createLog("appdata_test.log", true, false, true)->addListener(this); }
-    void messageLogged(const Ogre::String& message, Ogre::LogMessageLevel, bool,
-                       const Ogre::String&, bool&) override
-    {
-        lines.push_back(message);
-    }
-    bool has(const std::string& line) const
-    {
-        return std::find(lines.begin(), lines.end(), line) != lines.end();
-    }
     Ogre::LogManager logManager;
-    std::vector<std::string> lines;
+    Ogre::Log* made = logManager.createLog("appdata_test.log", true, false, true);
+    LogCapture capture;
 };
 } // namespace
 
 TEST(AppDataLinux, UserFolderLivesUnderXdgDataHomeOrHome)
 {
-    const std::string base = freshFolder("xdg") + "/deeper/share";
+    TempFolder folder("appdata"), homeFolder("appdata-home");
+    const std::string base = folder.file("deeper/share");
     ScopedVariable xdg("XDG_DATA_HOME", base + "/");
     AppDataLinux appData;
     EXPECT_EQ(appData.getUserFolder(), base + "/Bramblewick/");
-    EXPECT_TRUE(isFolder(base + "/Bramblewick")) << "missing parents are created as well";
+    EXPECT_TRUE(fs::is_directory(base + "/Bramblewick")) << "missing parents are created as well";
     EXPECT_EQ(AppDataLinux().getFilePath("kvo_game.log"), base + "/Bramblewick/kvo_game.log");
     EXPECT_EQ(appData.getSaveGamesFolder(), base + "/Bramblewick/savegames/");
     appData.createSaveGameFolder("slot1");
-    EXPECT_TRUE(isFolder(base + "/Bramblewick/savegames/slot1"));
+    EXPECT_TRUE(fs::is_directory(base + "/Bramblewick/savegames/slot1"));
 
     // A relative XDG_DATA_HOME is not to be used.
-    const std::string home = freshFolder("home");
+    const std::string home = homeFolder.path.string();
     ScopedVariable homeVariable("HOME", home);
     ScopedVariable relative("XDG_DATA_HOME", "relative/share");
     EXPECT_EQ(AppDataLinux().getUserFolder(), home + "/.local/share/Bramblewick/");
-    EXPECT_TRUE(isFolder(home + "/.local/share/Bramblewick"));
+    EXPECT_TRUE(fs::is_directory(home + "/.local/share/Bramblewick"));
 }
 
 TEST(AppDataLinux, FolderThatCannotBeMadeLeavesPathsRelativeAndLogsSubFolderFailures)
 {
-    LogCapture log;
-    const std::string base = freshFolder("blocked");
+    AppDataLog log;
+    TempFolder folder("appdata");
+    const std::string base = folder.path.string();
     // A file where the data folder should be: creation fails even for root.
     std::ofstream(base + "/file").put('x');
     {
@@ -99,10 +79,10 @@ TEST(AppDataLinux, FolderThatCannotBeMadeLeavesPathsRelativeAndLogsSubFolderFail
     ASSERT_EQ(appData.getUserFolder(), base + "/Bramblewick/");
     std::ofstream(base + "/Bramblewick/savegames").put('x'); // a file, not a folder
     EXPECT_EQ(appData.getSaveGamesFolder(), base + "/Bramblewick/savegames/");
-    EXPECT_TRUE(log.has("ERROR, couldn't create " + base + "/Bramblewick/savegames"));
+    EXPECT_TRUE(log.capture.contains("ERROR, couldn't create " + base + "/Bramblewick/savegames"));
 
-    log.lines.clear();
+    log.capture.lines.clear();
     appData.getProfilesFolder();
     appData.getProfilesFolder();
-    EXPECT_TRUE(log.lines.empty()) << "an existing folder is not an error";
+    EXPECT_TRUE(log.capture.lines.empty()) << "an existing folder is not an error";
 }

@@ -54,30 +54,6 @@ TEST(VoxelList, RemovedVoxelLeavesItsBindingGroup)
     EXPECT_NO_THROW(editor->resetToRestPose()); // showing a pose must not reach it
 }
 
-TEST(Picking, MaskOneSeesThroughNewVoxelsAndTheGridAnswersMaskFour)
-{
-    EditorTestFixture fixture;
-    EditorMode* editor = fixture.editor;
-    // Start voxel at (0,0,0) has flags 1; a new one in front of it carries flags 2.
-    editor->addVoxel(0, 0, 3, Ogre::ColourValue::White, QUERY_NEW_VOXEL);
-    Ogre::Ray ray(Ogre::Vector3(0.5f, 0.5f, 20.0f), Ogre::Vector3::NEGATIVE_UNIT_Z);
-    float distance = 0.0f;
-    EXPECT_EQ(editor->pickVoxel(ray, QUERY_VOXEL, distance), 0);
-    EXPECT_FLOAT_EQ(distance, 19.0f);
-    EXPECT_EQ(editor->pickVoxel(ray, QUERY_NEW_VOXEL, distance), 1);
-    EXPECT_FLOAT_EQ(distance, 16.0f);
-    Ogre::MovableObject* hit = nullptr;
-
-    editor->pick(Ogre::Ray(Ogre::Vector3(-2.3f, 10.0f, 4.9f), Ogre::Vector3::NEGATIVE_UNIT_Y),
-                 QUERY_GRID, hit, distance);
-    EXPECT_EQ(hit, fixture.engine.sceneManager->getManualObject("grid"));
-    EXPECT_FLOAT_EQ(distance, 10.0f);
-    editor->pick(Ogre::Ray(Ogre::Vector3(-60.0f, 2.0f, 0.0f), Ogre::Vector3::UNIT_X), QUERY_GRID,
-                 hit, distance);
-    EXPECT_EQ(hit, nullptr);
-    EXPECT_EQ(distance, -1.0f);
-}
-
 TEST(Pointer, PointerRayProjectsBackAndPointsBehindTheCameraGoToTheCentre)
 {
     EditorTestFixture fixture;

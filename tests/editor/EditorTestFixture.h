@@ -5,21 +5,27 @@
 #include "editor/EditorMode.h"
 #include "editor/ToolMode.h"
 #include "tests/HeadlessEngine.h"
+#include "tests/LogCapture.h"
 
 #include <OIS/OISKeyboard.h>
 #include <OIS/OISMouse.h>
 #include <OgreCamera.h>
-#include <OgreLog.h>
-#include <OgreLogManager.h>
 #include <OgreMaterialManager.h>
 #include <OgreSceneManager.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
+
+// The sample character, and the small figure and other models the format tests share.
+inline const std::filesystem::path EXAMPLES =
+    std::filesystem::path(__FILE__).parent_path() / ".." / ".." / "examples";
+inline const std::filesystem::path TEST_MODELS =
+    std::filesystem::path(__FILE__).parent_path() / ".." / "formats";
 
 inline std::string readFile(const std::string& name)
 {
@@ -41,28 +47,6 @@ public:
     }
 
     std::set<int> held;
-};
-
-// Collects the lines written to the engine log while it lives.
-class LogCapture : public Ogre::LogListener
-{
-public:
-    LogCapture() { Ogre::LogManager::getSingleton().getDefaultLog()->addListener(this); }
-    ~LogCapture() override
-    {
-        Ogre::LogManager::getSingleton().getDefaultLog()->removeListener(this);
-    }
-    void messageLogged(const Ogre::String& message, Ogre::LogMessageLevel, bool,
-                       const Ogre::String&, bool&) override
-    {
-        lines.push_back(message);
-    }
-    bool contains(const std::string& line) const
-    {
-        return std::find(lines.begin(), lines.end(), line) != lines.end();
-    }
-
-    std::vector<std::string> lines;
 };
 
 // A prepared editor on a headless engine, without menus (they need fonts and a window), started
@@ -92,6 +76,11 @@ public:
         application.graphics = nullptr;
     }
 
+    void loadSample()
+    {
+        editor->loadModel((EXAMPLES / "bramblewick.xml").string(),
+                          (EXAMPLES / "bramblewick_animations.xml").string());
+    }
     void press(OIS::KeyCode code) { editor->keyPressed(KeyEvent{code}); }
     void release(OIS::KeyCode code) { editor->keyReleased(KeyEvent{code}); }
     bool shown(const char* name) { return engine.sceneManager->hasManualObject(name); }

@@ -2,6 +2,7 @@
 
 #include "editor/Voxel.h"
 #include "formats/Vox.h"
+#include "tests/TempFolder.h"
 #include "tests/editor/EditorTestFixture.h"
 
 #include <gtest/gtest.h>
@@ -10,24 +11,11 @@
 #include <fstream>
 #include <stdexcept>
 #include <string>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace
 {
-
-struct Folder
-{
-    std::string pattern = (fs::temp_directory_path() / "bramblewick-import-XXXXXX").string();
-    fs::path path = ::mkdtemp(pattern.data());
-    ~Folder()
-    {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
-    std::string file(const char* name) const { return (path / name).string(); }
-};
 
 std::string importError(EditorMode& editor, const std::string& file)
 {
@@ -48,7 +36,7 @@ std::string importError(EditorMode& editor, const std::string& file)
 // the .vox, and an animation file named with it is left alone (the model has no skeleton).
 TEST(ImportVox, VoxModelIsImportedAndSavedAsTheModelFileBesideIt)
 {
-    Folder folder;
+    TempFolder folder("bramblewick-import");
     const std::string vox = folder.file("Knight.VOX");
     Vox::write({{1, 2, -3, Ogre::ColourValue(1, 0, 0, 1)}, {0, 0, 0, Ogre::ColourValue(0, 1, 0, 1)}},
                vox);

@@ -2,13 +2,13 @@
 
 #include "editor/QueryFlags.h"
 #include "editor/SelectToolMode.h"
+#include "tests/TempFolder.h"
 #include "tests/editor/EditorTestFixture.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -16,10 +16,9 @@ namespace fs = std::filesystem;
 // model, lands in "recovery/" only, and is reported at start-up only while newer than the model.
 TEST(RecoveryCopies, HoldTheEditAndAreFoundWhileNewer)
 {
-    const fs::path folder =
-        fs::temp_directory_path() / ("bramblewick-recovery-" + std::to_string(::getpid()));
-    fs::create_directories(folder);
-    const std::string model = (folder / "creature.xml").string();
+    TempFolder temp("bramblewick-recovery");
+    const fs::path& folder = temp.path;
+    const std::string model = temp.file("creature.xml");
     std::ofstream(model) << "<model><voxels/></model>\n";
     fs::last_write_time(model, fs::file_time_type::clock::now() - std::chrono::hours(1));
 
@@ -53,5 +52,4 @@ TEST(RecoveryCopies, HoldTheEditAndAreFoundWhileNewer)
     EXPECT_EQ(copies.findNewer(), "");
     copies.discard();
     EXPECT_FALSE(fs::exists(copies.modelCopy));
-    fs::remove_all(folder);
 }

@@ -6,37 +6,27 @@
 #include "skeleton/Skeleton.h"
 #include "skeleton/VerletParticle.h"
 #include "skeleton/VerletParticleSystem.h"
+#include "tests/TempFolder.h"
 #include "tests/editor/EditorTestFixture.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <map>
 #include <random>
-#include <unistd.h>
-
-namespace fs = std::filesystem;
 
 namespace
 {
-
-const fs::path EXAMPLES = fs::path(__FILE__).parent_path() / ".." / ".." / "examples";
 
 // The sample character, saving into a folder of its own.
 class SampleSession : public EditorTestFixture
 {
 public:
-    explicit SampleSession(const std::string& name)
-        : folder(fs::temp_directory_path() /
-                 ("bramblewick-" + name + "-" + std::to_string(::getpid())))
+    explicit SampleSession(const std::string& name) : folder("bramblewick-" + name)
     {
-        fs::create_directories(folder);
-        editor->loadModel((EXAMPLES / "bramblewick.xml").string(),
-                          (EXAMPLES / "bramblewick_animations.xml").string());
-        editor->modelFileName = (folder / "model.xml").string();
-        editor->animationFileName = (folder / "animations.xml").string();
+        loadSample();
+        editor->modelFileName = folder.file("model.xml");
+        editor->animationFileName = folder.file("animations.xml");
     }
-    ~SampleSession() { fs::remove_all(folder); }
 
     // Both files as a save writes them now.
     std::string save()
@@ -55,7 +45,7 @@ public:
         return int(random() % editor->voxels.size());
     }
 
-    fs::path folder;
+    TempFolder folder;
 };
 
 // One of the changes a user can make, through the editor's own paths, as one step.
@@ -178,24 +168,38 @@ TEST(UndoHistory, UndoAndRedoGiveBackTheSavedFilesByteForByte)
     }
 }
 
-TEST(UndoHistory, UnsavedMarkFollowsUndoRedoAndSave)
+// The keys (left Ctrl with Z, Y, or Shift and Z) say what they undid or redid; the unsaved mark
+// follows the history.
+TEST(UndoHistory, KeysAndTheUnsavedMarkFollowUndoRedoAndSave)
 {
     SampleSession session("mark");
     EditorMode* editor = session.editor;
     EXPECT_FALSE(editor->hasUnsavedChanges());
-
-    session.input->held.insert(OIS::KC_LCONTROL);
-    session.press(OIS::KC_Z); // nothing to undo: nothing changes
-    session.input->held.clear();
+    LogCapture log;
+    auto key = [&](OIS::KeyCode code, bool shift = false)
+    {
+        session.input->held = {OIS::KC_LCONTROL};
+        if (shift)
+            session.input->held.insert(OIS::KC_LSHIFT);
+        session.press(code);
+        session.input->held.clear();
+    };
+    key(OIS::KC_Z); // nothing to undo: nothing changes
     EXPECT_FALSE(editor->hasUnsavedChanges());
 
     editor->asStep("", [&] { editor->paintVoxel(0, Ogre::ColourValue::Blue); });
     EXPECT_TRUE(editor->hasUnsavedChanges());
     EXPECT_EQ(editor->history->size(), 1u);
-    editor->undo();
+    key(OIS::KC_Z);
     EXPECT_FALSE(editor->hasUnsavedChanges());
-    editor->redo();
+    key(OIS::KC_Y);
+    key(OIS::KC_Z, true);
+    EXPECT_TRUE(log.contains("Nothing to undo"));
+    EXPECT_EQ(std::vector<std::string>(log.lines.end() - 3, log.lines.end()),
+              (std::vector<std::string>{"Undo: paint stroke", "Redo: paint stroke",
+                                        "Nothing to redo"}));
     EXPECT_TRUE(editor->hasUnsavedChanges());
+    EXPECT_EQ(editor->voxels[0]->colour, Ogre::ColourValue::Blue);
     session.save();
     EXPECT_FALSE(editor->hasUnsavedChanges());
     editor->undo();
@@ -212,24 +216,6 @@ TEST(UndoHistory, UnsavedMarkFollowsUndoRedoAndSave)
     editor->asStep("", [&] { editor->paintVoxel(2, editor->voxels[2]->colour); });
     session.press(OIS::KC_N);
     EXPECT_EQ(editor->history->size(), steps);
-}
-
-TEST(UndoHistory, KeysSayWhatWasUndoneOrRedone)
-{
-    SampleSession session("keys");
-    EditorMode* editor = session.editor;
-    editor->asStep("", [&] { editor->paintVoxel(0, Ogre::ColourValue::Blue); });
-    LogCapture log;
-    session.input->held.insert(OIS::KC_LCONTROL);
-    session.press(OIS::KC_Z);
-    session.press(OIS::KC_Z);
-    session.press(OIS::KC_Y);
-    session.input->held.insert(OIS::KC_LSHIFT);
-    session.press(OIS::KC_Z);
-    const std::vector<std::string> said(log.lines.end() - 4, log.lines.end());
-    EXPECT_EQ(said, (std::vector<std::string>{"Undo: paint stroke", "Nothing to undo",
-                                               "Redo: paint stroke", "Nothing to redo"}));
-    EXPECT_EQ(editor->voxels[0]->colour, Ogre::ColourValue::Blue);
 }
 
 // Memory grows with what changed: a dab copies one voxel's colours, not the model, and the

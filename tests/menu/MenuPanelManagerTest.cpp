@@ -203,13 +203,4 @@ TEST_F(MenuPanelManagerTest, SliderLayoutPlacesTheTrackUnderOrBesideTheLabel)
     slider.layout();
     EXPECT_FLOAT_EQ(track.x, 70);
     EXPECT_FLOAT_EQ(track.y, 100 + (80 - 19.2f) * 0.5f);
-
-    // Without a label the track stays where it is.
-    MenuPanelManager::Slider bare;
-    bare.partial.track = view.buttonAt(5, 6, 100, 20);
-    bare.partial.knob = view.addSliderKnob(1);
-    view.panels.clear();
-    bare.setValue(1);
-    EXPECT_EQ(bare.partial.track->targetPosition, at(5, 6));
-    EXPECT_FLOAT_EQ(bare.partial.knob->targetPosition.x, 105 - 8);
 }

@@ -73,45 +73,36 @@ TEST(MenuSystem, LaterRequestReplacesTheWaitingView)
     menus->currentView = nullptr; // `third` dies before the menus
 }
 
-TEST(BarMenuView, ShowsEachMessageOnceInRedBesideTheButtons)
+// Each message shows once, in red, from 20 units in to 20 units before "Reset camera". The
+// file name with its mark holds the same place while no message is shown; a note follows it for
+// a few seconds.
+TEST(BarMenuView, ShowsMessagesOnceInRedAndTheFileNameAndNotesWhileNoMessageIs)
 {
     EditorMenuTestEngine test;
     BarMenuView* bar = test.editor->menuSystem->barMenuView;
     MenuPanel* message = bar->messagePanel;
-    EXPECT_FLOAT_EQ(message->targetSize.x, 0);
-
-    bar->showMessage("ERROR, couldn't write model.xml");
-    bar->showMessage("ERROR, couldn't write anims.xml");
-    bar->showMessage("ERROR, couldn't write anims.xml");
-    EXPECT_EQ(message->textElement->getCaption(),
-              "ERROR, couldn't write model.xml   ERROR, couldn't write anims.xml");
-    EXPECT_EQ(message->textElement->getColourTop(), Ogre::ColourValue::Red);
-    // From 20 units in to 20 units before "Reset camera".
-    EXPECT_FLOAT_EQ(message->targetPosition.x, 20);
-    EXPECT_FLOAT_EQ(message->targetSize.x, 1280 - 20 - 20);
-
-    bar->clearMessage();
-    EXPECT_EQ(message->textElement->getCaption(), "");
-    EXPECT_FLOAT_EQ(message->targetSize.x, 0);
-}
-
-// The file name with its mark holds the same place while no message is shown; a note follows
-// it for a few seconds.
-TEST(BarMenuView, ShowsTheFileNameAndNotesWhileNoMessageIs)
-{
-    EditorMenuTestEngine test;
-    BarMenuView* bar = test.editor->menuSystem->barMenuView;
     MenuPanel* status = bar->statusPanel;
     bar->showStatus("creature.xml *");
     bar->showNote("Undo: paint stroke");
     EXPECT_EQ(status->textElement->getCaption(), "creature.xml *   Undo: paint stroke");
     EXPECT_FLOAT_EQ(status->targetPosition.x, 20);
     EXPECT_FLOAT_EQ(status->targetSize.x, 1280 - 20 - 20);
+    EXPECT_FLOAT_EQ(message->targetSize.x, 0);
 
-    bar->showMessage("couldn't write creature.xml");
+    bar->showMessage("ERROR, couldn't write model.xml");
+    bar->showMessage("ERROR, couldn't write anims.xml");
+    bar->showMessage("ERROR, couldn't write anims.xml");
+    EXPECT_FLOAT_EQ(message->targetPosition.x, 20);
+    EXPECT_FLOAT_EQ(message->targetSize.x, 1280 - 20 - 20);
+    EXPECT_EQ(message->textElement->getCaption(),
+              "ERROR, couldn't write model.xml   ERROR, couldn't write anims.xml");
+    EXPECT_EQ(message->textElement->getColourTop(), Ogre::ColourValue::Red);
     EXPECT_EQ(status->textElement->getCaption(), "");
     EXPECT_FLOAT_EQ(status->targetSize.x, 0);
+
     bar->clearMessage();
+    EXPECT_EQ(message->textElement->getCaption(), "");
+    EXPECT_FLOAT_EQ(message->targetSize.x, 0);
     bar->update(BarMenuView::NOTE_SECONDS + 0.1f);
     EXPECT_EQ(status->textElement->getCaption(), "creature.xml *");
 }

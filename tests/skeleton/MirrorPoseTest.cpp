@@ -12,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <set>
 #include <tuple>
 
@@ -20,9 +19,6 @@ namespace
 {
 
 using Pose = std::vector<Ogre::Vector3>;
-
-const std::filesystem::path EXAMPLES =
-    std::filesystem::path(__FILE__).parent_path() / ".." / ".." / "examples";
 
 Ogre::Vector3 reflected(const Ogre::Vector3& p) { return Ogre::Vector3(-p.x, p.y, p.z); }
 
@@ -158,8 +154,7 @@ TEST(PoseMirror, OnTheSampleTheWalkMirrorsHalfAStrideOnAndMirrorSculptingKeepsTw
 {
     EditorTestFixture session;
     EditorMode* editor = session.editor;
-    editor->loadModel((EXAMPLES / "bramblewick.xml").string(),
-                      (EXAMPLES / "bramblewick_animations.xml").string());
+    session.loadSample();
     const std::vector<int> partners = PoseMirror::partners(*editor->skeleton);
     const Pose& rest = *editor->baseAnimation.findFrame(0.0f);
     expectNear(PoseMirror::mirror(rest, partners), rest);
