@@ -109,6 +109,14 @@ TEST(GraphicsOverlay, IndexPastTheEndThrowsOutOfRange)
     for (const char* name : {"OverlayHUD", "OverlayMenu", "OverlayLastAlwaysOn"})
         graphics.overlays.push_back(engine.graphics.overlayManager->create(name));
     EXPECT_EQ(graphics.getOverlay(1)->getName(), "OverlayMenu");
-    EXPECT_THROW(graphics.getOverlay(3), std::out_of_range);
+    try
+    {
+        graphics.getOverlay(3);
+        ADD_FAILURE() << "expected std::out_of_range";
+    }
+    catch (const std::out_of_range& error)
+    {
+        EXPECT_STREQ(error.what(), "invalid vector<T> subscript");
+    }
     EXPECT_THROW(graphics.getOverlay(~0u), std::out_of_range);
 }
