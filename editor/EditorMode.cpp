@@ -1078,7 +1078,11 @@ void EditorMode::asStep(const std::string& name, const std::function<void()>& ac
     history->commit();
 }
 
-void EditorMode::undo()
+void EditorMode::undo() { stepHistory(true); }
+
+void EditorMode::redo() { stepHistory(false); }
+
+void EditorMode::stepHistory(bool back)
 {
     // Not in the middle of a stroke: the step is not complete yet.
     if (mouseButtonDown || history->isOpen())
@@ -1087,20 +1091,8 @@ void EditorMode::undo()
         toolMode->letGo();
     bool posed = false;
     std::string name;
-    runLogged([&] { name = history->undo(posed); });
-    afterHistory("Undo", name, posed);
-}
-
-void EditorMode::redo()
-{
-    if (mouseButtonDown || history->isOpen())
-        return;
-    if (toolMode)
-        toolMode->letGo();
-    bool posed = false;
-    std::string name;
-    runLogged([&] { name = history->redo(posed); });
-    afterHistory("Redo", name, posed);
+    runLogged([&] { name = back ? history->undo(posed) : history->redo(posed); });
+    afterHistory(back ? "Undo" : "Redo", name, posed);
 }
 
 void EditorMode::afterHistory(const std::string& verb, const std::string& name, bool posed)

@@ -201,6 +201,8 @@ private:
     void destroyVoxel(Voxel* voxel);
     // Deletes the tool, the view mode and the menu system, in that order.
     void releaseViewToolAndMenus();
+    // Undoes (back) or redoes one step, unless a stroke is under way.
+    void stepHistory(bool back);
     // After undo or redo: shows the pose the view wants and says what happened in the bar.
     void afterHistory(const std::string& verb, const std::string& name, bool posed);
     // The file name with the unsaved mark in the bar, and the periodic recovery copy.

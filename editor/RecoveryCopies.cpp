@@ -1,165 +1,21 @@
 #include "editor/RecoveryCopies.h"
 
 #include "app/Log.h"
-#include "app/SafeFile.h"
 #include "editor/EditorMode.h"
-#include "editor/Voxel.h"
-#include "skeleton/Skeleton.h"
-#include "skeleton/VerletParticle.h"
-#include "skeleton/VerletParticleSystem.h"
-
-#include <OgreStringConverter.h>
-#include <tinyxml.h>
+#include "skeleton/ModelDocument.h"
 
 #include <cerrno>
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
-#include <unordered_map>
 
 namespace fs = std::filesystem;
 
 namespace
 {
-
-std::string integerText(int value)
-{
-    char text[16];
-    std::snprintf(text, sizeof(text), "%d", value);
-    return text;
-}
-
-std::string realText(float value)
-{
-    char text[64];
-    std::snprintf(text, sizeof(text), "%f", static_cast<double>(value));
-    return text;
-}
-
-TiXmlElement* addElement(TiXmlNode* parent, const char* name)
-{
-    auto* element = new TiXmlElement(name);
-    parent->LinkEndChild(element);
-    return element;
-}
-
-void setReals(TiXmlElement* element, const Ogre::Vector3& v)
-{
-    element->SetAttribute("x", realText(v.x).c_str());
-    element->SetAttribute("y", realText(v.y).c_str());
-    element->SetAttribute("z", realText(v.z).c_str());
-}
-
-// The model as a save would write it, but without re-binding or touching what is shown: the
-// skeleton in its rest pose, every voxel in its own colour, the bindings as they stand.
-void buildModel(EditorMode& editor, TiXmlDocument& document)
-{
-    TiXmlElement* model = addElement(&document, "model");
-    TiXmlElement* voxelsElement = addElement(model, "voxels");
-    std::unordered_map<const Skeleton::Element*, int> voxelIndices;
-    const std::vector<Ogre::ColourValue> colours = editor.realColours();
-    for (size_t i = 0; i < editor.voxels.size(); ++i)
-    {
-        const Voxel* voxel = editor.voxels[i];
-        voxelIndices.emplace(voxel, int(i));
-        TiXmlElement* element = addElement(voxelsElement, "voxel");
-        element->SetAttribute("x", integerText(voxel->gridPosition.x).c_str());
-        element->SetAttribute("y", integerText(voxel->gridPosition.y).c_str());
-        element->SetAttribute("z", integerText(voxel->gridPosition.z).c_str());
-        const Ogre::ColourValue& colour = colours[i];
-        element->SetAttribute("r", realText(colour.r).c_str());
-        element->SetAttribute("g", realText(colour.g).c_str());
-        element->SetAttribute("b", realText(colour.b).c_str());
-        element->SetAttribute("a", realText(colour.a).c_str());
-    }
-
-    Skeleton* skeleton = editor.skeleton;
-    const std::vector<Ogre::Vector3>* rest = editor.baseAnimation.findFrame(0.0f);
-    if (rest && rest->size() != skeleton->entries.size())
-        rest = nullptr;
-    TiXmlElement* skeletonElement = addElement(model, "skeleton");
-    std::unordered_map<const Verlet::Particle*, int> particleIds;
-    for (size_t i = 0; i < skeleton->entries.size(); ++i)
-    {
-        const Skeleton::ParticleEntry* entry = skeleton->entries[i];
-        particleIds.emplace(entry->particle, entry->id);
-        TiXmlElement* element = addElement(skeletonElement, "particle");
-        // The rest pose, also while an animation pose is on show.
-        setReals(element, rest ? (*rest)[i] : entry->particle->position);
-        element->SetAttribute("invMass", realText(entry->particle->invMass).c_str());
-        element->SetAttribute("id", integerText(entry->id).c_str());
-        element->SetAttribute("name", entry->name.c_str());
-        element->SetAttribute("bodyAreaHint", integerText(entry->bodyAreaHint).c_str());
-    }
-    for (const Verlet::Stick* stick : skeleton->system->sticks)
-    {
-        TiXmlElement* element = addElement(skeletonElement, "stick");
-        const auto a = particleIds.find(stick->a);
-        const auto b = particleIds.find(stick->b);
-        element->SetAttribute("a", integerText(a != particleIds.end() ? a->second : 0).c_str());
-        element->SetAttribute("b", integerText(b != particleIds.end() ? b->second : 0).c_str());
-    }
-
-    TiXmlElement* bindingsElement = addElement(model, "skeletonVoxelBindings");
-    for (const auto& [stickIndex, group] : skeleton->bindings)
-    {
-        TiXmlElement* groupElement = addElement(bindingsElement, "group");
-        groupElement->SetAttribute("constraintIndex", integerText(stickIndex).c_str());
-        for (const Skeleton::Element* element : group.elements)
-        {
-            const auto index = voxelIndices.find(element);
-            if (index != voxelIndices.end())
-                addElement(groupElement, "voxel")
-                    ->SetAttribute("index", integerText(index->second).c_str());
-        }
-    }
-}
-
-void buildAnimations(EditorMode& editor, TiXmlDocument& document)
-{
-    TiXmlElement* root = addElement(&document, "animations");
-    for (const Animation& animation : editor.animations)
-    {
-        TiXmlElement* element = addElement(root, "animation");
-        element->SetAttribute("loop", animation.loop ? "1" : "0");
-        element->SetAttribute("end", realText(animation.end).c_str());
-        const float speed = (animation.speedMin + animation.speedMax) * 0.5f;
-        element->SetAttribute("speed", realText(speed).c_str());
-        if (std::fabs(speed - animation.speedMin) > 0.0001f)
-            element->SetAttribute("speed_spread", realText(speed - animation.speedMin).c_str());
-        if (!animation.comment.empty())
-            element->SetAttribute("comment", animation.comment.c_str());
-        for (const auto& [time, positions] : animation.frames)
-        {
-            TiXmlElement* frame = addElement(element, "frame");
-            frame->SetAttribute("time", realText(time).c_str());
-            for (const Ogre::Vector3& position : positions)
-                setReals(addElement(frame, "position"), position);
-            const auto controls = animation.controls.find(time);
-            if (controls == animation.controls.end())
-                continue;
-            for (const Animation::Control& control : controls->second)
-            {
-                TiXmlElement* controlElement = addElement(frame, "control");
-                controlElement->SetAttribute("key", control.key.c_str());
-                const std::string value = control.vectorValue != Animation::UNSET_VECTOR
-                                              ? Ogre::StringConverter::toString(control.vectorValue)
-                                              : integerText(control.intValue);
-                controlElement->SetAttribute("value", value.c_str());
-            }
-        }
-    }
-}
-
-// A copy is either the old one or the new one, never half of one.
-bool writeSafely(const TiXmlDocument& document, const std::string& path)
-{
-    return writeFileSafely(path, [&](std::FILE* file) { return document.SaveFile(file); });
-}
 
 // FNV-1a: short, stable across runs and machines.
 std::string hashText(const std::string& text)
@@ -228,15 +84,13 @@ bool RecoveryCopies::write(EditorMode& editor)
         return false;
     }
 
-    TiXmlDocument model;
-    buildModel(editor, model);
-    bool written = writeSafely(model, modelCopy);
+    // What a save would write, without re-binding or touching what is shown; the writers keep
+    // a copy either old or new, never half of one.
+    ModelDocument document;
+    editor.fillDocument(document);
+    bool written = writeModelFile(document, modelCopy);
     if (written && !animationCopy.empty())
-    {
-        TiXmlDocument animations;
-        buildAnimations(editor, animations);
-        written = writeSafely(animations, animationCopy);
-    }
+        written = writeAnimationFile(document, animationCopy);
     if (!written)
         writeLog("ERROR, couldn't write recovery copy " + modelCopy + ": " + std::strerror(errno));
     return written;
