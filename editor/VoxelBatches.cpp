@@ -270,7 +270,7 @@ VoxelBatches::~VoxelBatches()
     }
 }
 
-int VoxelBatches::cellIndex(const VoxelBlock&, const Voxel::Cell& cell)
+int VoxelBatches::cellIndex(const Voxel::Cell& cell)
 {
     return (inBlock(cell.z) * blockSize + inBlock(cell.y)) * blockSize + inBlock(cell.x);
 }
@@ -322,7 +322,7 @@ void VoxelBatches::join(Voxel* voxel, VoxelBlock& block)
     voxel->block = &block;
     voxel->slot = int(block.voxels.size());
     block.voxels.push_back(voxel);
-    Voxel*& occupant = block.occupant[size_t(cellIndex(block, voxel->gridPosition))];
+    Voxel*& occupant = block.occupant[size_t(cellIndex(voxel->gridPosition))];
     if (!occupant)
         occupant = voxel;
     markDirty(block);
@@ -338,7 +338,7 @@ void VoxelBatches::leave(Voxel* voxel, const Voxel::Cell& cell)
     block.voxels.pop_back();
     voxel->block = nullptr;
     voxel->slot = -1;
-    Voxel*& occupant = block.occupant[size_t(cellIndex(block, cell))];
+    Voxel*& occupant = block.occupant[size_t(cellIndex(cell))];
     if (occupant == voxel)
     {
         // Another voxel may have been moved into the same cell.
@@ -587,7 +587,7 @@ Voxel* VoxelBatches::findAt(const Voxel::Cell& cell) const
     const auto found = blocks.find(keyOf(cell));
     if (found == blocks.end())
         return nullptr;
-    return found->second->occupant[size_t(cellIndex(*found->second, cell))];
+    return found->second->occupant[size_t(cellIndex(cell))];
 }
 
 Ogre::AxisAlignedBox VoxelBatches::pickBox(const Voxel& voxel)

@@ -106,7 +106,7 @@ private:
     static Key keyOf(const Voxel::Cell& cell);
     static Key keyOf(const VoxelBlock& block, int dx = 0, int dy = 0, int dz = 0);
     // The cell's place in its block's occupant table.
-    static int cellIndex(const VoxelBlock& block, const Voxel::Cell& cell);
+    static int cellIndex(const Voxel::Cell& cell);
     VoxelBlock& blockFor(const Voxel::Cell& cell);
     void join(Voxel* voxel, VoxelBlock& block);
     // Takes the voxel out of its block, where it was filed under cell.
