@@ -2,10 +2,14 @@
 // pastes mirrored. Particles pair by name; the plane is x = 0 of model space.
 #include "skeleton/PoseMirror.h"
 
+#include "editor/SculptToolMode.h"
 #include "editor/UndoHistory.h"
 #include "tests/skeleton/PoseWorld.h"
 
 #include <gtest/gtest.h>
+
+#include <set>
+#include <tuple>
 
 namespace
 {
@@ -96,7 +100,7 @@ TEST(PoseMirror, KeyFAndMirroredPasteFollowThePasteRulesAsOneStepEach)
 // itself, and each stride key comes from the same settings for the other leg with the head's
 // tilt and the tail's wag negated (turns about Z and Y change sign in a mirror, turns about X do
 // not). So the key at the start of the stride, 0, mirrors onto the one half a stride later, 0.5.
-TEST(PoseMirror, OnTheSampleTheWalkMirrorsHalfAStrideOn)
+TEST(PoseMirror, OnTheSampleTheWalkMirrorsHalfAStrideOnAndMirrorSculptingKeepsTwinsPaired)
 {
     EditorTestFixture session;
     EditorMode* editor = session.editor;
@@ -112,4 +116,46 @@ TEST(PoseMirror, OnTheSampleTheWalkMirrorsHalfAStrideOn)
     dynamic_cast<AnimateViewMode*>(editor->viewMode)->selectAnimation(1);
     session.press(OIS::KC_F);
     expectNear(walk.frames.at(0.0f), halfStride);
+    session.press(OIS::KC_1);
+
+    // Strokes and right clicks over a grid of points on the character from the start camera.
+    using Cell = std::tuple<int, int, int>;
+    auto cells = [&]
+    {
+        std::set<Cell> result;
+        for (Voxel* voxel : editor->voxels)
+            result.emplace(voxel->gridPosition.x, voxel->gridPosition.y, voxel->gridPosition.z);
+        return result;
+    };
+    auto twin = [](const Cell& c) {
+        return Cell{-1 - std::get<0>(c), std::get<1>(c), std::get<2>(c)};
+    };
+    const std::set<Cell> before = cells();
+    session.press(OIS::KC_X);
+    session.install(new SculptToolMode());
+    for (int i = 0; i < 63; ++i)
+    {
+        session.aimAtScreen(-0.3f + 0.1f * float(i % 7), -0.6f + 0.15f * float(i / 7));
+        const OIS::MouseButtonID button = i % 3 == 0 ? OIS::MB_Right : OIS::MB_Left;
+        editor->mousePressed(button);
+        session.hold(2);
+        editor->mouseReleased(button);
+    }
+    const std::set<Cell> after = cells();
+    size_t added = 0, removed = 0;
+    for (const Cell& cell : before)
+        if (before.count(twin(cell)))
+        {
+            EXPECT_EQ(after.count(cell), after.count(twin(cell)));
+            removed += !after.count(cell);
+        }
+    for (const Cell& cell : after)
+    {
+        if (before.count(cell))
+            continue;
+        ++added;
+        EXPECT_TRUE(after.count(twin(cell)));
+    }
+    EXPECT_GT(added, 10u);
+    EXPECT_GT(removed, 2u);
 }
