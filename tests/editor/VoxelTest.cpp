@@ -74,7 +74,6 @@ TEST(VoxelMesh, LoneVoxelIsTwelveFlatOutwardTrianglesAndATwelveEdgeOutline)
     const BlockDrawing drawing = blockDrawing(fixture, {-1, 0, 2});
     ASSERT_NE(drawing.faceMesh, nullptr);
     EXPECT_EQ(drawing.faceMesh->getMaterial()->getName(), "Box");
-    EXPECT_EQ(drawing.faces.operationType, Ogre::RenderOperation::OT_TRIANGLE_LIST);
     // Voxels are never picked as engine objects.
     EXPECT_EQ(drawing.faceMesh->getQueryFlags() | drawing.outlineMesh->getQueryFlags(), 0u);
     const std::vector<Ogre::Vector3> positions = readElement(drawing.faces, Ogre::VES_POSITION);
@@ -104,10 +103,8 @@ TEST(VoxelMesh, LoneVoxelIsTwelveFlatOutwardTrianglesAndATwelveEdgeOutline)
     indices->indexBuffer->unlock();
 
     EXPECT_EQ(drawing.outlineMesh->getMaterial()->getName(), "BaseWhiteNoLighting");
-    EXPECT_EQ(drawing.outline.operationType, Ogre::RenderOperation::OT_LINE_LIST);
     const std::vector<Ogre::Vector3> ends = readElement(drawing.outline, Ogre::VES_POSITION);
     ASSERT_EQ(ends.size(), 24u);
-    EXPECT_TRUE(readElement(drawing.outline, Ogre::VES_NORMAL).empty());
     for (size_t e = 0; e < 12; ++e) // every edge is one unit long along one axis, on the cube
     {
         EXPECT_FLOAT_EQ(ends[2 * e].distance(ends[2 * e + 1]), 1.0f) << "edge " << e;
@@ -164,12 +161,9 @@ TEST(VoxelMesh, RecolouringRenamesTheBoxAndKeepsItsFlagsAndCell)
     editor->addVoxel(-1, 0, 2, Ogre::ColourValue(1, 0, 0, 1), QUERY_NEW_VOXEL);
     Voxel* voxel = editor->voxels.at(1);
     auto number = [&] { return unsigned(std::stoul(voxel->getName().substr(3))); };
-    const std::string firstName = voxel->getName();
+    ASSERT_EQ(voxel->getName().substr(0, 3), "box");
     const unsigned first = number();
-    ASSERT_EQ(firstName.substr(0, 3), "box");
     EXPECT_EQ(first, Voxel::boxCounter);
-    EXPECT_EQ(voxel->getPosition(), Ogre::Vector3(-0.5f, 0.5f, 2.5f));
-    EXPECT_EQ(voxel->colour, Ogre::ColourValue(1, 0, 0, 1));
     EXPECT_EQ(voxel->getQueryFlags(), uint32_t(QUERY_NEW_VOXEL));
 
     voxel->setColour(Ogre::ColourValue(0, 0, 1, 1));

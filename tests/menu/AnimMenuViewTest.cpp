@@ -56,7 +56,6 @@ TEST(AnimMenuView, TimeLabelShowsThreeSignificantDigitsAndTheTrackHoldsTwoSecond
     EXPECT_EQ(test.timeLabel(), "Time: 0");
     test.viewMode->setTime(1.23456f);
     EXPECT_EQ(test.timeLabel(), "Time: 1.23");
-    EXPECT_FLOAT_EQ(test.view->timeSlider.partial.value, 1.23456f * 0.5f);
     test.viewMode->setTime(0.5f);
     EXPECT_EQ(test.timeLabel(), "Time: 0.5");
 

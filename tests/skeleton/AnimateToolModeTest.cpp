@@ -1,15 +1,6 @@
 #include "skeleton/AnimateToolMode.h"
 
-#include "editor/QueryFlags.h"
-#include "editor/SelectorRectangle.h"
-#include "skeleton/AnimateViewMode.h"
-#include "skeleton/Skeleton.h"
-#include "skeleton/VerletParticleSystem.h"
-#include "tests/editor/EditorTestFixture.h"
-
-#include <OgreManualObject.h>
-#include <OgreSceneManager.h>
-#include <OgreSceneNode.h>
+#include "tests/skeleton/PoseWorld.h"
 
 #include <gtest/gtest.h>
 
@@ -18,51 +9,19 @@
 namespace
 {
 
-// A chain of five particles along x at y = 10 (x = -8, -4, 0, 4, 8) joined by sticks, the first
-// pinned (invMass 0) and the fourth with invMass 2.5. The camera looks straight at the middle
-// particle, which therefore lies exactly in the middle of the screen. One animation with keys
-// at 0 (the rest pose) and 1 (the chain lifted by 5). The animate view is open.
-class AnimateToolWorld : public EditorTestFixture
+// A chain of five particles along x at y = 10 (x = -8, -4, 0, 4, 8), the first pinned (invMass
+// 0) and the fourth with invMass 2.5; key 1 lifts the chain by 5. The camera looks straight at
+// the middle particle, which therefore lies exactly in the middle of the screen.
+class AnimateToolWorld : public PoseWorld
 {
 public:
     AnimateToolWorld()
+        : PoseWorld({"p0", "p1", "p2", "p3", "p4"},
+                    {{-8, 10, 0}, {-4, 10, 0}, {0, 10, 0}, {4, 10, 0}, {8, 10, 0}},
+                    {0.0f, 1.0f, 1.0f, 2.5f, 1.0f}, 4.0f, {0, 5, 0})
     {
-        for (int i = 0; i < 5; ++i)
-            editor->skeleton->addEntry(Ogre::Vector3(-8.0f + 4.0f * float(i), 10.0f, 0.0f), i,
-                                       "p" + std::to_string(i), 0, invMasses[i]);
-        for (int i = 0; i < 4; ++i)
-            editor->skeleton->system->addStick(particle(i), particle(i + 1), 4.0f);
-        editor->resetToRestPose();
-        rest = pose();
-        Animation animation;
-        animation.frames = {{0.0f, rest}, {1.0f, shifted(rest, Ogre::Vector3(0, 5, 0))}};
-        animation.end = 1.0f;
-        editor->animations = {animation};
         lookFrom({0.0f, 10.0f, 40.0f}, {0.0f, 10.0f, 0.0f});
     }
-    void enterAnimateView()
-    {
-        press(OIS::KC_2);
-        view = dynamic_cast<AnimateViewMode*>(editor->viewMode);
-        ASSERT_NE(view, nullptr);
-        tool = install(new AnimateToolMode());
-    }
-
-    std::vector<Ogre::Vector3> pose()
-    {
-        std::vector<Ogre::Vector3> positions;
-        for (Verlet::Particle* particle : editor->skeleton->system->particles)
-            positions.push_back(particle->position);
-        return positions;
-    }
-    static std::vector<Ogre::Vector3> shifted(std::vector<Ogre::Vector3> positions,
-                                              const Ogre::Vector3& by)
-    {
-        for (Ogre::Vector3& position : positions)
-            position += by;
-        return positions;
-    }
-    Verlet::Particle* particle(int index) { return editor->skeleton->system->particles[index]; }
 
     // A rectangle just around these particles, starting clear of every pick box.
     void selectParticles(std::vector<int> indices)
@@ -89,11 +48,6 @@ public:
         }
         editor->mouseButtonDown = false;
     }
-
-    const float invMasses[5] = {0.0f, 1.0f, 1.0f, 2.5f, 1.0f};
-    std::vector<Ogre::Vector3> rest;
-    AnimateViewMode* view = nullptr;
-    AnimateToolMode* tool = nullptr;
 };
 
 } // namespace
@@ -145,7 +99,7 @@ TEST(AnimateToolMode, DragHoldsUnselectedParticlesAndGivesBackTheirInvMass)
     EXPECT_FALSE(world.editor->skeletonSimulating);
     for (int i = 0; i < 5; ++i) // the pinned first one included
         EXPECT_EQ(world.particle(i)->invMass, world.invMasses[i]) << "particle " << i;
-    const std::vector<Ogre::Vector3> posed = world.pose();
+    const Pose posed = world.pose();
     for (int i : {0, 1, 4})
         EXPECT_EQ(posed[i], world.rest[i]) << "particle " << i;
     EXPECT_GT(posed[3].y, world.rest[3].y + 0.5f);
@@ -157,33 +111,30 @@ TEST(AnimateToolMode, ReleaseCreatesTheKeyAtTheCurrentTimeOrReplacesIt)
     AnimateToolWorld world;
     world.enterAnimateView();
     Animation& animation = world.editor->animations[0];
-    const std::vector<Ogre::Vector3> keyAtOne = animation.frames[1.0f];
-
     world.view->setTime(0.5f);
     world.selectParticles({3, 4});
-    world.dragParticle(4, Ogre::Vector3(0.0f, 2.0f, 0.0f));
-    world.releaseButton();
-    ASSERT_EQ(animation.frames.size(), 3u);
-    ASSERT_NE(animation.findFrame(0.5f), nullptr);
-    EXPECT_EQ(*animation.findFrame(0.5f), world.pose());
-    EXPECT_EQ(animation.frames[0.0f], world.rest);
-    EXPECT_EQ(animation.frames[1.0f], keyAtOne);
-
-    world.dragParticle(4, Ogre::Vector3(0.0f, -4.0f, 0.0f));
-    world.releaseButton();
-    EXPECT_EQ(animation.frames.size(), 3u);
-    EXPECT_EQ(*animation.findFrame(0.5f), world.pose());
-    EXPECT_LT(world.pose()[4].y, (*animation.findFrame(1.0f))[4].y);
+    for (float dy : {2.0f, -4.0f})
+    {
+        world.dragParticle(4, Ogre::Vector3(0.0f, dy, 0.0f));
+        world.releaseButton();
+        ASSERT_EQ(animation.frames.size(), 3u);
+        ASSERT_NE(animation.findFrame(0.5f), nullptr);
+        EXPECT_EQ(*animation.findFrame(0.5f), world.pose());
+        EXPECT_EQ(animation.frames[0.0f], world.rest);
+        EXPECT_EQ(animation.frames[1.0f], world.moved);
+    }
+    EXPECT_LT(world.pose()[4].y, world.moved[4].y);
 }
 
-TEST(AnimateToolMode, PasteWritesCopiedPositionsIntoAnotherKey)
+TEST(AnimateToolMode, PasteWritesCopiedPositionsIntoAnotherKeyAndLogsBadIndices)
 {
     AnimateToolWorld world;
     world.enterAnimateView();
     Animation& animation = world.editor->animations[0];
-    const std::vector<Ogre::Vector3> keyAtOne = animation.frames[1.0f];
-    const Ogre::Vector3 sideways(0.0f, 0.0f, 3.0f);
-    animation.frames[2.0f] = AnimateToolWorld::shifted(world.rest, sideways);
+    Pose expected = world.rest;
+    for (Ogre::Vector3& position : expected)
+        position.z += 3.0f;
+    animation.frames[2.0f] = expected;
 
     world.selectParticles({3, 4});
     world.tool->copy();
@@ -192,34 +143,27 @@ TEST(AnimateToolMode, PasteWritesCopiedPositionsIntoAnotherKey)
     world.tool->copy();
     world.view->setTime(2.0f);
     world.tool->paste();
-    std::vector<Ogre::Vector3> expected = AnimateToolWorld::shifted(world.rest, sideways);
-    expected[2] = keyAtOne[2];
-    expected[3] = keyAtOne[3]; // the later copy wins
+    expected[2] = world.moved[2];
+    expected[3] = world.moved[3]; // the later copy wins
     expected[4] = world.rest[4];
     EXPECT_EQ(animation.frames[2.0f], expected);
     EXPECT_EQ(world.pose(), expected); // and it is shown
-}
-
-TEST(AnimateToolMode, BadIndicesAreLoggedNotFatal)
-{
-    AnimateToolWorld world;
-    world.enterAnimateView();
-    Animation& animation = world.editor->animations[0];
-    LogCapture log;
 
     // A key frame read from a file that holds fewer positions than the skeleton has particles.
-    animation.frames[2.0f] = {Ogre::Vector3(1, 1, 1), Ogre::Vector3(2, 2, 2),
+    animation.frames[3.0f] = {Ogre::Vector3(1, 1, 1), Ogre::Vector3(2, 2, 2),
                               Ogre::Vector3(3, 3, 3)};
+    world.view->setTime(0.0f);
+    world.tool->clipboard.clear();
     world.selectParticles({1, 4});
     world.tool->copy();
     ASSERT_EQ(world.tool->clipboard.size(), 4u);
-    world.view->currentTime = 2.0f;
-    const std::vector<Ogre::Vector3> shownBefore = world.pose();
+    world.view->currentTime = 3.0f;
+    const Pose shownBefore = world.pose();
+    const long logged = long(world.log.lines.size());
     EXPECT_NO_THROW(world.tool->paste());
-    EXPECT_EQ(animation.frames[2.0f][1], world.rest[1]);
-    EXPECT_EQ(animation.frames[2.0f].size(), 3u);
+    EXPECT_EQ(animation.frames[3.0f], (Pose{{1, 1, 1}, world.rest[1], world.rest[2]}));
     EXPECT_EQ(world.pose(), shownBefore);
-    EXPECT_GE(std::count_if(log.lines.begin(), log.lines.end(),
+    EXPECT_GE(std::count_if(world.log.lines.begin() + logged, world.log.lines.end(),
                             [](const std::string& line) { return line.rfind("ERROR, ", 0) == 0; }),
               3);
 }
