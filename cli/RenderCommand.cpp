@@ -234,12 +234,15 @@ void writeSheet(Preview& preview, const std::vector<Preview::Frame>& frames,
             std::copy(picture.pixel(0, y), picture.pixel(0, y) + picture.width * 4,
                       sheet.pixel(left, top + y));
         }
+        // Times to the microsecond and angles to the millionth of a degree read better than
+        // the float noise under them.
+        const auto rounded = [](double value) { return std::round(value * 1.0e6) / 1.0e6; };
         json["frames"].push_back({{"x", left},
                                   {"y", top},
-                                  {"time", frames[k].time},
-                                  {"angle", frames[k].angle * 180.0 / M_PI},
-                                  {"start", frames[k].start},
-                                  {"duration", frames[k].duration}});
+                                  {"time", rounded(frames[k].time)},
+                                  {"angle", rounded(frames[k].angle * 180.0 / M_PI)},
+                                  {"start", rounded(frames[k].start)},
+                                  {"duration", rounded(frames[k].duration)}});
     }
     // Transparent sheets keep the space after the last frame transparent too.
     Png::write(sheet, fileName);
