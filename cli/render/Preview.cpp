@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <sstream>
 
 namespace
@@ -176,28 +177,54 @@ void Preview::fit(const std::vector<Frame>& frames)
         return;
     }
 
-    // The nearest camera, on its line through the pivot, that has each box's corners within the
-    // filled part of the picture: for a corner at (x, y) across the view and z along it, from
-    // the pivot, the camera must stand at a distance d with |x| <= (d + z) tan(half width).
+    // The nearest camera, looking along its line through the pivot (moved across the view by
+    // `shift`), that has each box's corners within the filled part of the picture: for a corner
+    // at (x, y) across the view and z along it, from that line, the camera must stand at a
+    // distance d with |x| <= (d + z) tan(half width). Twice the model's picture is then moved
+    // to the middle (a model seen from a corner reaches farther to one side) and the distance
+    // found again.
     const float tanY = std::tan(FITTED_FIELD_OF_VIEW * 0.5f) * FILLED;
     const float tanX = tanY * float(pictureWidth) / float(pictureHeight);
-    float needed = 1.0f;
-    for (size_t k = 0; k < frames.size(); ++k)
+    const auto fitted = [&](float& lowX, float& highX, float& lowY, float& highY)
     {
-        const CubeRasterizer::Camera camera =
-            CubeRasterizer::Camera::looking(pivot, turnOf(frames[k]) * forwardOf(view), 0.0f);
-        for (int corner = 0; corner < 8; ++corner)
+        float needed = 1.0f;
+        std::vector<Ogre::Vector3> inView;
+        for (size_t k = 0; k < frames.size(); ++k)
         {
-            const Ogre::Vector3 point =
-                boxes[k].getCorner(Ogre::AxisAlignedBox::CornerEnum(corner)) - pivot;
-            const float x = point.dotProduct(camera.right);
-            const float y = point.dotProduct(camera.up);
-            const float z = point.dotProduct(camera.forward);
-            needed = std::max({needed, std::fabs(x) / tanX - z, std::fabs(y) / tanY - z,
-                               camera.nearClip + 0.5f - z});
+            const CubeRasterizer::Camera camera =
+                CubeRasterizer::Camera::looking(pivot, turnOf(frames[k]) * forwardOf(view), 0.0f);
+            for (int corner = 0; corner < 8; ++corner)
+            {
+                const Ogre::Vector3 point =
+                    boxes[k].getCorner(Ogre::AxisAlignedBox::CornerEnum(corner)) - pivot;
+                const Ogre::Vector3 v(point.dotProduct(camera.right) - shift.x,
+                                      point.dotProduct(camera.up) - shift.y,
+                                      point.dotProduct(camera.forward));
+                needed = std::max({needed, std::fabs(v.x) / tanX - v.z,
+                                   std::fabs(v.y) / tanY - v.z, camera.nearClip + 0.5f - v.z});
+                inView.push_back(v);
+            }
         }
+        lowX = lowY = std::numeric_limits<float>::max();
+        highX = highY = std::numeric_limits<float>::lowest();
+        for (const Ogre::Vector3& v : inView)
+        {
+            lowX = std::min(lowX, v.x / (needed + v.z));
+            highX = std::max(highX, v.x / (needed + v.z));
+            lowY = std::min(lowY, v.y / (needed + v.z));
+            highY = std::max(highY, v.y / (needed + v.z));
+        }
+        return needed;
+    };
+    shift = Ogre::Vector2::ZERO;
+    float lowX, highX, lowY, highY;
+    for (int pass = 0; pass < 2; ++pass)
+    {
+        const float needed = fitted(lowX, highX, lowY, highY);
+        shift.x += needed * (lowX + highX) * 0.5f;
+        shift.y += needed * (lowY + highY) * 0.5f;
     }
-    distance = needed;
+    distance = fitted(lowX, highX, lowY, highY);
 }
 
 CubeRasterizer::Camera Preview::cameraOf(const Frame& frame) const
@@ -210,8 +237,10 @@ CubeRasterizer::Camera Preview::cameraOf(const Frame& frame) const
                                                turn * forwardOf(view), EDITOR_FIELD_OF_VIEW);
     }
     const Ogre::Vector3 forward = turn * forwardOf(view);
-    return CubeRasterizer::Camera::looking(pivot - forward * distance, forward,
-                                           FITTED_FIELD_OF_VIEW);
+    CubeRasterizer::Camera camera =
+        CubeRasterizer::Camera::looking(pivot - forward * distance, forward, FITTED_FIELD_OF_VIEW);
+    camera.eye += camera.right * shift.x + camera.up * shift.y;
+    return camera;
 }
 
 Picture Preview::draw(const Frame& frame, const CubeRasterizer::Style& style)

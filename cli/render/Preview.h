@@ -85,4 +85,5 @@ private:
     std::vector<CubeRasterizer::Cube> cubes;
     Ogre::Vector3 pivot = Ogre::Vector3::ZERO; // the turn's axis goes up through it
     float distance = 0.0f;                     // from the camera to the pivot
+    Ogre::Vector2 shift = Ogre::Vector2::ZERO; // of the camera across its view (right, up)
 };

@@ -32,11 +32,11 @@ def read(path):
 
 
 def rgba(path):
-    """(width, height, RGBA bytes) through ImageMagick."""
-    size = subprocess.run(["identify", "-format", "%w %h", path], capture_output=True,
+    """(width, height, RGBA bytes) of the first frame, through ImageMagick."""
+    size = subprocess.run(["identify", "-format", "%w %h", path + "[0]"], capture_output=True,
                           text=True, check=True).stdout.split()
-    pixels = subprocess.run(["convert", path, "-depth", "8", "rgba:-"], capture_output=True,
-                            check=True).stdout
+    pixels = subprocess.run(["convert", path + "[0]", "-depth", "8", "rgba:-"],
+                            capture_output=True, check=True).stdout
     return int(size[0]), int(size[1]), pixels
 
 
