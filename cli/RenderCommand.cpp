@@ -295,7 +295,7 @@ int render(const Options& options)
         animationName = nameOf(document, size_t(index));
     }
 
-    std::vector<std::string> warnings;
+    std::vector<std::string> warnings; // UTF-8, as the names in them
     if (document.voxels.empty())
         warnings.push_back("the model has no voxels: the picture shows only the background");
     if (animation && (animation->speedMin + animation->speedMax) * 0.5f <= 0.0f)
@@ -332,7 +332,7 @@ int render(const Options& options)
         preview.fit(frames);
 
         for (const std::string& warning : warnings)
-            std::cerr << "bramblewick: warning: " << utf8(warning) << "\n";
+            std::cerr << "bramblewick: warning: " << warning << "\n";
         warnings.clear();
 
         if (still)
@@ -378,7 +378,7 @@ int render(const Options& options)
     catch (const std::exception& error)
     {
         for (const std::string& warning : warnings)
-            std::cerr << "bramblewick: warning: " << utf8(warning) << "\n";
+            std::cerr << "bramblewick: warning: " << warning << "\n";
         std::cerr << "bramblewick: couldn't render \"" << options.outputFile
                   << "\": " << error.what() << "\n";
         return STATUS_PROBLEM;

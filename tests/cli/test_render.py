@@ -109,10 +109,21 @@ with tempfile.TemporaryDirectory() as folder:
         status, stdout, stderr = run(*sample, *arguments)
         expect(f"{arguments} is refused", status == 64 and text in stderr,
                f"{status} {stderr}")
-    expect("nothing is left by a refusal", not any(
-        name.startswith("x.") for name in os.listdir(folder)), os.listdir(folder))
+    # Comments are Latin-1 in the files and UTF-8 on the terminal.
+    latin1 = out("latin1.xml")
+    with open(latin1, "wb") as file:
+        file.write('<animations><animation end="1" comment="Sprung über den Bach"/>'
+                   '</animations>'.encode("latin-1"))
+    status, stdout, stderr = run(sample[0], latin1, "--animation", "9", "-o", out("x.png"))
+    expect("names are UTF-8", status == 64 and "1: Sprung über den Bach" in stderr, stderr)
+    status, stdout, stderr = run(sample[0], latin1, "--animation", "sprung ü", "--size",
+                                 "32x32", "-o", out("sprung.png"))
+    expect("a prefix with a letter beyond ASCII", status == 0, stderr)
+
     status, stdout, stderr = run(os.path.join(folder, "none.xml"), "-o", out("x.png"))
     expect("a missing model exits 2", status == 2 and "none.xml" in stderr, stderr)
+    expect("nothing is left by a refusal", not any(
+        name.startswith("x.") for name in os.listdir(folder)), os.listdir(folder))
 
     # A failed write says so, leaves what was there whole and no temporary file.
     taken = out("taken.gif")
