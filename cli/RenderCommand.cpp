@@ -134,12 +134,12 @@ std::string nameOf(const ModelDocument& document, size_t index)
 // equals, else the first it begins. -1 when none matches.
 int findAnimation(const ModelDocument& document, const std::string& wanted)
 {
-    if (!wanted.empty() && std::all_of(wanted.begin(), wanted.end(), [](char c)
-                                       { return std::isdigit(static_cast<unsigned char>(c)); }))
+    if (!wanted.empty() &&
+        std::all_of(wanted.begin(), wanted.end(),
+                    [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }))
     {
         const long number = wanted.size() > 9 ? 0 : std::stol(wanted);
-        return number >= 1 && size_t(number) <= document.animations.size() ? int(number - 1)
-                                                                            : -1;
+        return number >= 1 && size_t(number) <= document.animations.size() ? int(number - 1) : -1;
     }
     const std::string prefix = lowerCase(wanted);
     int first = -1;
@@ -179,8 +179,7 @@ public:
     FrameCache(Preview& preview, const std::vector<Preview::Frame>& frames,
                const CubeRasterizer::Style& style)
         : preview(preview), frames(frames), style(style),
-          keep(frames.size() * size_t(preview.width()) * preview.height() * 4 <=
-               KEPT_FRAME_BYTES)
+          keep(frames.size() * size_t(preview.width()) * preview.height() * 4 <= KEPT_FRAME_BYTES)
     {
     }
     Picture operator()(size_t i)
@@ -304,9 +303,12 @@ int render(const Options& options)
     {
         Preview preview(document, viewOf(options.camera), width, height);
         preview.setAnimation(animation, animationName, warnings);
+        for (const std::string& warning : warnings)
+            std::cerr << "bramblewick: warning: " << warning << "\n";
+        warnings.clear();
         const bool still = extension == ".png" && !options.sheet;
         const std::vector<Preview::Frame> frames =
-            still              ? Preview::still(options.time)
+            still               ? Preview::still(options.time)
             : options.turntable ? Preview::turntable(options.frames, animation, options.fps)
                                 : Preview::loop(*animation, options.fps);
         if (frames.size() > Preview::MOST_FRAMES)
@@ -320,20 +322,16 @@ int render(const Options& options)
         {
             const double columns = std::ceil(std::sqrt(double(frames.size())));
             const double rows = std::ceil(double(frames.size()) / columns);
-            if (columns * width * rows * height > LARGEST_SHEET ||
-                columns * width > 65535 || rows * height > 65535)
+            if (columns * width * rows * height > LARGEST_SHEET || columns * width > 65535 ||
+                rows * height > 65535)
             {
-                std::cerr << "bramblewick: a sheet of " << frames.size() << " frames of "
-                          << width << " x " << height
+                std::cerr << "bramblewick: a sheet of " << frames.size() << " frames of " << width
+                          << " x " << height
                           << " pixels is too large; give a smaller --size or fewer frames\n";
                 return STATUS_USAGE;
             }
         }
         preview.fit(frames);
-
-        for (const std::string& warning : warnings)
-            std::cerr << "bramblewick: warning: " << warning << "\n";
-        warnings.clear();
 
         if (still)
         {
@@ -346,8 +344,8 @@ int render(const Options& options)
             const std::string jsonName =
                 std::filesystem::path(options.outputFile).replace_extension(".json").string();
             writeSheet(preview, frames, style, animationName, options.outputFile, jsonName);
-            std::cout << "wrote " << options.outputFile << " (" << frames.size()
-                      << " frames) and " << jsonName << "\n";
+            std::cout << "wrote " << options.outputFile << " (" << frames.size() << " frames) and "
+                      << jsonName << "\n";
             return 0;
         }
         FrameCache cache(preview, frames, style);
@@ -415,8 +413,9 @@ void addRenderCommand(CLI::App& app, int& status)
         ->check(CLI::Range(0.0f, 1.0e6f));
     command->add_option("--fps", options->fps, "frames a second of an animation (default 30)")
         ->check(CLI::Range(1.0f, 100.0f));
-    command->add_flag("--turntable", options->turntable,
-                      "one full turn about the vertical axis (of the animation, when one is given)");
+    command->add_flag(
+        "--turntable", options->turntable,
+        "one full turn about the vertical axis (of the animation, when one is given)");
     command->add_option("--frames", options->frames, "frames of a turntable (default 48)")
         ->check(CLI::Range(1, int(Preview::MOST_FRAMES)));
     command->add_flag("--sheet", options->sheet,
@@ -433,8 +432,8 @@ void addRenderCommand(CLI::App& app, int& status)
     command
         ->add_option("--camera", options->camera,
                      "front, back, left, right, iso, or editor (the editor's start camera)")
-        ->check(CLI::IsMember({"front", "back", "left", "right", "iso", "editor"},
-                              CLI::ignore_case));
+        ->check(
+            CLI::IsMember({"front", "back", "left", "right", "iso", "editor"}, CLI::ignore_case));
     command
         ->add_option("--background", options->background,
                      "#rrggbb, or transparent (default #ccb399, the editor's)")

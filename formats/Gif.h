@@ -21,6 +21,5 @@ public:
 
     // `delays` holds each frame's time in hundredths of a second. Throws std::runtime_error
     // when giflib refuses the frames (a picture larger than 65,535 pixels a side, for instance).
-    static std::vector<uint8_t> encode(const FrameSource& frames,
-                                       const std::vector<int>& delays);
+    static std::vector<uint8_t> encode(const FrameSource& frames, const std::vector<int>& delays);
 };

@@ -11,10 +11,7 @@ namespace
 struct Key
 {
     int64_t x, y, z;
-    bool operator==(const Key& other) const
-    {
-        return x == other.x && y == other.y && z == other.z;
-    }
+    bool operator==(const Key& other) const { return x == other.x && y == other.y && z == other.z; }
 };
 
 struct KeyHash
@@ -266,9 +263,9 @@ void CubeRasterizer::drawTriangle(const ScreenPoint& a, const ScreenPoint& b0,
     const float dzdy = ((c.inverseDepth - a.inverseDepth) * (b.x - a.x) -
                         (b.inverseDepth - a.inverseDepth) * (c.x - a.x)) /
                        area;
-    const float bias = std::max(std::fabs(dzdx), std::fabs(dzdy)) +
-                       LINE_DEPTH_TOLERANCE * std::max({a.inverseDepth, b.inverseDepth,
-                                                        c.inverseDepth});
+    const float bias =
+        std::max(std::fabs(dzdx), std::fabs(dzdy)) +
+        LINE_DEPTH_TOLERANCE * std::max({a.inverseDepth, b.inverseDepth, c.inverseDepth});
 
     for (int y = y0; y <= y1; ++y)
     {
@@ -301,8 +298,7 @@ void CubeRasterizer::drawTriangle(const ScreenPoint& a, const ScreenPoint& b0,
     }
 }
 
-void CubeRasterizer::drawLine(const Ogre::Vector3& from, const Ogre::Vector3& to,
-                              Picture& picture)
+void CubeRasterizer::drawLine(const Ogre::Vector3& from, const Ogre::Vector3& to, Picture& picture)
 {
     Ogre::Vector3 a = toView(from), b = toView(to);
     if (a.z < camera.nearClip && b.z < camera.nearClip)

@@ -40,8 +40,7 @@ public:
 
         // A camera looking along `direction`, keeping world up (+Y) up, as the editor's camera
         // does with its fixed yaw axis.
-        static Camera looking(const Ogre::Vector3& eye, const Ogre::Vector3& direction,
-                              float fovY);
+        static Camera looking(const Ogre::Vector3& eye, const Ogre::Vector3& direction, float fovY);
     };
 
     struct Style
@@ -79,6 +78,6 @@ private:
     Camera camera;
     int width;
     int height;
-    float scale; // pixels per unit of x / depth
+    float scale;              // pixels per unit of x / depth
     std::vector<float> depth; // 1 / distance of what each pixel shows, 0 for nothing
 };

@@ -98,8 +98,7 @@ std::vector<Preview::Frame> Preview::turntable(int steps, const Animation* anima
 }
 
 Preview::Preview(const ModelDocument& document, View view, int width, int height)
-    : view(view), pictureWidth(width), pictureHeight(height),
-      posed(document)
+    : view(view), pictureWidth(width), pictureHeight(height), posed(document)
 {
     cubes.resize(document.voxels.size());
     for (size_t i = 0; i < cubes.size(); ++i)
@@ -132,9 +131,9 @@ void Preview::setAnimation(const Animation* chosen, const std::string& name,
             continue;
         }
         std::ostringstream text;
-        text << name << ": the key frame at " << frame->first << " s has "
-             << frame->second.size() << " positions, but the model has "
-             << posed.particleCount() << " particles; it is left out";
+        text << name << ": the key frame at " << frame->first << " s has " << frame->second.size()
+             << " positions, but the model has " << posed.particleCount()
+             << " particles; it is left out";
         warnings.push_back(text.str());
         frame = animation->frames.erase(frame);
     }
@@ -200,8 +199,8 @@ void Preview::fit(const std::vector<Frame>& frames)
                 const Ogre::Vector3 v(point.dotProduct(camera.right) - shift.x,
                                       point.dotProduct(camera.up) - shift.y,
                                       point.dotProduct(camera.forward));
-                needed = std::max({needed, std::fabs(v.x) / tanX - v.z,
-                                   std::fabs(v.y) / tanY - v.z, camera.nearClip + 0.5f - v.z});
+                needed = std::max({needed, std::fabs(v.x) / tanX - v.z, std::fabs(v.y) / tanY - v.z,
+                                   camera.nearClip + 0.5f - v.z});
                 inView.push_back(v);
             }
         }

@@ -63,8 +63,8 @@ std::vector<Picture> playGif(const std::vector<uint8_t>& bytes, std::vector<int>
         DGifSavedExtensionToGCB(gif, i, &control);
         delays.push_back(control.DelayTime);
         const SavedImage& image = gif->SavedImages[i];
-        const ColorMapObject* map = image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap
-                                                             : gif->SColorMap;
+        const ColorMapObject* map =
+            image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : gif->SColorMap;
         for (int y = 0; y < image.ImageDesc.Height; ++y)
             for (int x = 0; x < image.ImageDesc.Width; ++x)
             {

@@ -92,8 +92,8 @@ TEST(CubeRasterizer, FacesAreLitAsTheEditorLightsThemAndOutlinedInWhite)
 TEST(CubeRasterizer, NearerCubesHideFartherFacesAndOutlines)
 {
     CubeRasterizer rasterizer(
-        CubeRasterizer::Camera::looking(Vector3(0.3f, 0.2f, 8), Vector3(0, 0, -1), 0.785398f),
-        SIZE, SIZE);
+        CubeRasterizer::Camera::looking(Vector3(0.3f, 0.2f, 8), Vector3(0, 0, -1), 0.785398f), SIZE,
+        SIZE);
     std::vector<CubeRasterizer::Cube> cubes = {cube(Vector3::ZERO, 200, 0, 0)};
     for (int x = -3; x <= 3; ++x)
         for (int y = -3; y <= 3; ++y)

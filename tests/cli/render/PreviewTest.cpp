@@ -95,10 +95,9 @@ TEST(Preview, FramingHoldsEveryVoxelOfEveryFrame)
                     for (const Vector3& centre : preview.centres(frame))
                         for (int corner = 0; corner < 8; ++corner)
                         {
-                            const Vector3 point =
-                                centre + Vector3(corner & 1 ? 0.5f : -0.5f,
-                                                 corner & 2 ? 0.5f : -0.5f,
-                                                 corner & 4 ? 0.5f : -0.5f);
+                            const Vector3 point = centre + Vector3(corner & 1 ? 0.5f : -0.5f,
+                                                                   corner & 2 ? 0.5f : -0.5f,
+                                                                   corner & 4 ? 0.5f : -0.5f);
                             float x, y;
                             ASSERT_TRUE(rasterizer.project(point, x, y));
                             ASSERT_TRUE(x >= 0 && x <= width && y >= 0 && y <= height)
