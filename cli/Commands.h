@@ -12,6 +12,7 @@ struct ModelDocument;
 void addInfoCommand(CLI::App& app, int& status);
 void addExportCommand(CLI::App& app, int& status);
 void addConvertCommand(CLI::App& app, int& status);
+void addRenderCommand(CLI::App& app, int& status);
 
 // Exit statuses shared by the commands.
 const int STATUS_PROBLEM = 1;    // the files were read, but something in them is wrong

@@ -53,6 +53,7 @@ int main(int argc, char** argv)
     addInfoCommand(app, status);
     addExportCommand(app, status);
     addConvertCommand(app, status);
+    addRenderCommand(app, status);
     try
     {
         app.parse(argc, argv);

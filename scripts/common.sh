@@ -9,7 +9,7 @@ packages=(
     libogre-1.12-dev libois-dev libtinyxml-dev libgtest-dev cmake g++ make pkg-config
     xvfb xauth libgl1-mesa-dri libglx-mesa0 libgl1 xdotool x11-utils imagemagick
     fonts-liberation xclip libx11-dev libbenchmark-dev clang python3 libfreetype-dev
-    libtinygltf-dev nlohmann-json3-dev libcli11-dev nodejs
+    libtinygltf-dev nlohmann-json3-dev libcli11-dev nodejs libpng-dev libgif-dev libwebp-dev
 )
 # Debian's npm, unless the installed Node.js brings its own (NodeSource's conflicts with it).
 if ! command -v npm >/dev/null 2>&1; then
