@@ -1,10 +1,11 @@
 // MagicaVoxel .vox files.
 //
 // A file is "VOX ", a version, then a "MAIN" chunk whose children are the chunks that matter:
-// "SIZE"/"XYZI" pairs (one model each), "RGBA" (the palette) and the scene graph ("nTRN"
-// transforms, "nGRP" groups, "nSHP" shapes naming models). Every chunk is a four-letter id, the
-// size of its content, the size of its children, then both; anything else is skipped by those
-// sizes. Numbers are little-endian 32-bit integers; scene-graph values are text in dictionaries.
+// "SIZE"/"XYZI" pairs (one model each), "PACK" (their count), "RGBA" (the palette) and the
+// scene graph ("nTRN" transforms, "nGRP" groups, "nSHP" shapes naming models). Every chunk is a
+// four-letter id, the size of its content, the size of its children, then both; anything else is
+// skipped by those sizes. Numbers are little-endian 32-bit integers; scene-graph values are text
+// in dictionaries.
 //
 // Sections: palette - reading - colour reduction - writing.
 
@@ -73,7 +74,9 @@ const uint32_t Vox::defaultPalette[256] = {
 namespace
 {
 
-// No model comes near this; more voxels only come from damaged or hostile files.
+// No model comes near this; more voxels only come from damaged or hostile files. It caps the
+// voxels walked, each model counted at every place it is put (and each place as one more), so
+// that a small file cannot keep the reader busy by placing a large model over and over.
 constexpr size_t largestVoxelCount = 4000000;
 // Far beyond any real scene, and small enough that no sum of offsets overflows a cell.
 constexpr int64_t largestTranslation = 1 << 24;
@@ -199,7 +202,7 @@ public:
     {
     }
 
-    std::vector<Vox::Voxel> run()
+    std::vector<Vox::Voxel> run(Vox::ReadReport* report)
     {
         std::copy(std::begin(Vox::defaultPalette), std::end(Vox::defaultPalette),
                   palette.begin());
@@ -223,7 +226,7 @@ public:
         }
         const size_t mainEnd = checkedChunkEnd(8, size);
         readChunks(8 + 12 + word(12), mainEnd);
-        return place();
+        return place(report);
     }
 
 private:
@@ -280,6 +283,8 @@ private:
                 readVoxels(content);
             else if (std::memcmp(id, "RGBA", 4) == 0)
                 readPalette(content);
+            else if (std::memcmp(id, "PACK", 4) == 0)
+                packed = content.count() > 1;
             else if (std::memcmp(id, "nTRN", 4) == 0)
                 readTransform(content);
             else if (std::memcmp(id, "nGRP", 4) == 0)
@@ -516,10 +521,16 @@ private:
     }
 
     // Puts every shape's model where its transforms say; a file without a scene graph has its
-    // models at their own cells.
-    std::vector<Vox::Voxel> place()
+    // models at their own cells, or when "PACK" counts them as animation frames, the first.
+    std::vector<Vox::Voxel> place(Vox::ReadReport* report)
     {
-        if (nodes.empty())
+        if (nodes.empty() && packed && !models.empty())
+        {
+            emit(models.front(), Rotation(), Cell{0, 0, 0}, false);
+            if (report)
+                report->framesLeftOut = int(models.size()) - 1;
+        }
+        else if (nodes.empty())
         {
             for (const Model& model : models)
                 emit(model, Rotation(), Cell{0, 0, 0}, false);
@@ -586,6 +597,12 @@ private:
     void emit(const Model& model, const Rotation& rotation, const Cell& translation,
               bool centred)
     {
+        walked += model.voxels.size() + 1;
+        if (walked > largestVoxelCount)
+        {
+            fail("it places more than " + std::to_string(largestVoxelCount) +
+                 " voxels, counting a model's voxels again at every place it is put");
+        }
         // Doubled coordinates keep cell centres whole: a centre relative to the pivot
         // floor(size / 2) is odd, stays odd when turned, and names its cell exactly.
         const int64_t pivot[3] = {centred ? model.size[0] / 2 : 0,
@@ -608,10 +625,6 @@ private:
             {
                 continue; // the first voxel in a cell wins, as when the editor adds voxels
             }
-            if (voxels.size() == largestVoxelCount)
-            {
-                fail("it holds more than " + std::to_string(largestVoxelCount) + " voxels");
-            }
             voxels.push_back(Vox::Voxel{int(cell.x), int(cell.y), int(cell.z),
                                         colourOf(palette[v[3]])});
         }
@@ -624,11 +637,13 @@ private:
     std::array<uint32_t, 256> palette{};
     std::array<int, 3> pendingSize{};
     bool havePendingSize = false;
+    bool packed = false; // "PACK" counts more than one model
     std::vector<Model> models;
     std::map<int, Node> nodes;
     std::unordered_set<int> visited;
     std::unordered_set<Cell, CellHash> taken;
     std::vector<Vox::Voxel> voxels;
+    size_t walked = 0;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -910,7 +925,9 @@ struct OutModel
 
 } // namespace
 
-std::vector<Vox::Voxel> Vox::read(const std::string& fileName)
+uint32_t Vox::bytesOf(const Ogre::ColourValue& colour) { return abgrOf(colour); }
+
+std::vector<Vox::Voxel> Vox::read(const std::string& fileName, ReadReport* report)
 {
     namespace fs = std::filesystem;
     std::error_code error;
@@ -933,12 +950,13 @@ std::vector<Vox::Voxel> Vox::read(const std::string& fileName)
         throw std::runtime_error("couldn't read the .vox file " + inQuotes(fileName) + ": " +
                                  std::strerror(errno));
     }
-    return parse(bytes.data(), bytes.size(), fileName);
+    return parse(bytes.data(), bytes.size(), fileName, report);
 }
 
-std::vector<Vox::Voxel> Vox::parse(const uint8_t* data, size_t size, const std::string& fileName)
+std::vector<Vox::Voxel> Vox::parse(const uint8_t* data, size_t size, const std::string& fileName,
+                                   ReadReport* report)
 {
-    return Parser(data, size, fileName).run();
+    return Parser(data, size, fileName).run(report);
 }
 
 std::vector<uint8_t> Vox::encode(const std::vector<Voxel>& voxels, WriteReport* report)
