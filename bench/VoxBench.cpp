@@ -87,7 +87,8 @@ void refuseHostileFile(benchmark::State& state)
     content.clear();
     appendWords(content, {64 * 64 * 64});
     for (int i = 0; i < 64 * 64 * 64; ++i)
-        content.insert(content.end(), {uint8_t(i % 64), uint8_t(i / 64 % 64), uint8_t(i / 4096), 1});
+        content.insert(content.end(),
+                       {uint8_t(i % 64), uint8_t(i / 64 % 64), uint8_t(i / 4096), 1});
     appendChunk(chunks, "XYZI", content);
     content.clear();
     appendWords(content, {0, 0, 1, -1, 0, 0});

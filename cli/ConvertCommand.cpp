@@ -51,8 +51,8 @@ bool refuseToReplace(const std::string& output, bool force, std::ostream& err)
     return true;
 }
 
-int voxToModel(const std::string& input, const std::string& output, bool force,
-               std::ostream& out, std::ostream& err)
+int voxToModel(const std::string& input, const std::string& output, bool force, std::ostream& out,
+               std::ostream& err)
 {
     std::vector<Vox::Voxel> voxels;
     Vox::ReadReport report;
@@ -82,16 +82,15 @@ int voxToModel(const std::string& input, const std::string& output, bool force,
         << "\", a model without a skeleton\n";
     if (report.framesLeftOut > 0)
     {
-        err << "bramblewick: \"" << input << "\" holds an animation of "
-            << report.framesLeftOut + 1 << " frames; the first is taken and "
-            << report.framesLeftOut << (report.framesLeftOut == 1 ? " frame is" : " frames are")
-            << " left out\n";
+        err << "bramblewick: \"" << input << "\" holds an animation of " << report.framesLeftOut + 1
+            << " frames; the first is taken and " << report.framesLeftOut
+            << (report.framesLeftOut == 1 ? " frame is" : " frames are") << " left out\n";
     }
     return 0;
 }
 
-int modelToVox(const std::string& input, const std::string& output, bool force,
-               std::ostream& out, std::ostream& err)
+int modelToVox(const std::string& input, const std::string& output, bool force, std::ostream& out,
+               std::ostream& err)
 {
     ModelDocument document;
     if (!readDocument(input, "", document))
@@ -164,7 +163,10 @@ void addConvertCommand(CLI::App& app, int& status)
     command->add_option("IN", options->input, "the file to read (.vox or .xml)")->required();
     command->add_option("OUT", options->output, "the file to write (.xml or .vox)")->required();
     command->add_flag("--force", options->force, "replace OUT when it exists already");
-    command->callback([options, &status]
-                      { status = convertCommand(options->input, options->output, options->force,
-                                                std::cout, std::cerr); });
+    command->callback(
+        [options, &status]
+        {
+            status = convertCommand(options->input, options->output, options->force, std::cout,
+                                    std::cerr);
+        });
 }

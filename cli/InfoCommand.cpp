@@ -71,8 +71,8 @@ void printCounts(const ModelDocument& document, std::ostream& out)
     for (size_t i = 0; i < document.animations.size(); ++i)
     {
         const Animation& animation = document.animations[i];
-        out << "  " << i + 1 << " \"" << latin1ToUtf8(animation.comment) << "\": " << animation.frames.size()
-            << " key frames";
+        out << "  " << i + 1 << " \"" << latin1ToUtf8(animation.comment)
+            << "\": " << animation.frames.size() << " key frames";
         if (!animation.frames.empty())
         {
             out << " from " << animation.frames.begin()->first << " to "

@@ -44,6 +44,6 @@ void EditorMode::importModel(const std::string& voxFile)
     writeLog("imported " + std::to_string(voxels.size()) + " voxels from " + voxFile);
     if (report.framesLeftOut > 0 && menuSystem && menuSystem->barMenuView)
         menuSystem->barMenuView->showMessage(
-            "first of " + std::to_string(report.framesLeftOut + 1) + " animation frames imported, " +
-            std::to_string(report.framesLeftOut) + " left out");
+            "first of " + std::to_string(report.framesLeftOut + 1) +
+            " animation frames imported, " + std::to_string(report.framesLeftOut) + " left out");
 }

@@ -60,8 +60,8 @@ public:
     // file placing a large model many times over is refused at once.
     static std::vector<Voxel> read(const std::string& fileName, ReadReport* report = nullptr);
     // The same from bytes in memory; the name only goes into messages.
-    static std::vector<Voxel> parse(const uint8_t* data, size_t size,
-                                    const std::string& fileName, ReadReport* report = nullptr);
+    static std::vector<Voxel> parse(const uint8_t* data, size_t size, const std::string& fileName,
+                                    ReadReport* report = nullptr);
 
     // The bytes of a .vox file holding these voxels. A cell taken twice keeps its first voxel.
     static std::vector<uint8_t> encode(const std::vector<Voxel>& voxels,

@@ -319,9 +319,9 @@ TEST(GltfExport, ColoursAreLinearAndTextsUtf8)
     for (size_t vertex = 0; vertex < vertexCount; ++vertex)
     {
         const size_t quad = vertex / 4;
-        const Vector3 centre = (Vector3(positions + 12 * quad) + Vector3(positions + 12 * quad + 6)) *
-                                   0.5f -
-                               Vector3(normals + 12 * quad) * 0.5f;
+        const Vector3 centre =
+            (Vector3(positions + 12 * quad) + Vector3(positions + 12 * quad + 6)) * 0.5f -
+            Vector3(normals + 12 * quad) * 0.5f;
         const Ogre::ColourValue& stored = colourAt.at(
             {int(std::floor(centre.x)), int(std::floor(centre.y)), int(std::floor(centre.z))});
         const float* colour = colours + 4 * vertex;

@@ -364,7 +364,7 @@ TEST(Vox, PackedModelsAreAnimationFramesOfWhichTheFirstIsRead)
                                                     {3, 0, -1, 255, 255, 204, 255}}));
     EXPECT_EQ(report.framesLeftOut, 2);
 
-    const auto both = parse(VoxFile().model(1, 1, 1, {{0, 0, 0, 1}}).model(2, 1, 1, {{1, 0, 0, 1}})
-                                .bytes());
+    const auto both =
+        parse(VoxFile().model(1, 1, 1, {{0, 0, 0, 1}}).model(2, 1, 1, {{1, 0, 0, 1}}).bytes());
     EXPECT_EQ(both.size(), 2u);
 }
