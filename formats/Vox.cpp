@@ -184,6 +184,15 @@ struct Node
     int model = -1;             // Shape
 };
 
+// A model put somewhere by the scene graph (or at its own cells, without one).
+struct Placement
+{
+    size_t model;
+    Rotation rotation;
+    Cell translation;
+    bool centred;
+};
+
 using Dictionary = std::vector<std::pair<std::string, std::string>>;
 
 const std::string* lookUp(const Dictionary& dictionary, const char* key)
@@ -526,14 +535,14 @@ private:
     {
         if (nodes.empty() && packed && !models.empty())
         {
-            emit(models.front(), Rotation(), Cell{0, 0, 0}, false);
+            placements.push_back({0, Rotation(), Cell{0, 0, 0}, false});
             if (report)
                 report->framesLeftOut = int(models.size()) - 1;
         }
         else if (nodes.empty())
         {
-            for (const Model& model : models)
-                emit(model, Rotation(), Cell{0, 0, 0}, false);
+            for (size_t model = 0; model < models.size(); ++model)
+                placements.push_back({model, Rotation(), Cell{0, 0, 0}, false});
         }
         else
         {
@@ -543,6 +552,20 @@ private:
             }
             visit(0, Rotation(), Cell{0, 0, 0}, 0, "the file");
         }
+        // Every place is counted before any voxel is walked, so a refusal comes at once.
+        size_t walked = 0;
+        for (const Placement& placement : placements)
+        {
+            walked += models[placement.model].voxels.size() + 1;
+            if (walked > largestVoxelCount)
+            {
+                fail("it places more than " + std::to_string(largestVoxelCount) +
+                     " voxels, counting a model's voxels again at every place it is put");
+            }
+        }
+        for (const Placement& placement : placements)
+            emit(models[placement.model], placement.rotation, placement.translation,
+                 placement.centred);
         return std::move(voxels);
     }
 
@@ -589,7 +612,7 @@ private:
                 fail(node.where + " names model " + std::to_string(node.model) +
                      ", but the file has " + std::to_string(models.size()) + " models");
             }
-            emit(models[size_t(node.model)], rotation, translation, true);
+            placements.push_back({size_t(node.model), rotation, translation, true});
             break;
         }
     }
@@ -597,12 +620,6 @@ private:
     void emit(const Model& model, const Rotation& rotation, const Cell& translation,
               bool centred)
     {
-        walked += model.voxels.size() + 1;
-        if (walked > largestVoxelCount)
-        {
-            fail("it places more than " + std::to_string(largestVoxelCount) +
-                 " voxels, counting a model's voxels again at every place it is put");
-        }
         // Doubled coordinates keep cell centres whole: a centre relative to the pivot
         // floor(size / 2) is odd, stays odd when turned, and names its cell exactly.
         const int64_t pivot[3] = {centred ? model.size[0] / 2 : 0,
@@ -642,8 +659,8 @@ private:
     std::map<int, Node> nodes;
     std::unordered_set<int> visited;
     std::unordered_set<Cell, CellHash> taken;
+    std::vector<Placement> placements; // in the order their voxels are taken
     std::vector<Vox::Voxel> voxels;
-    size_t walked = 0;
 };
 
 // ---------------------------------------------------------------------------------------------
