@@ -3,6 +3,7 @@
 
 #include "cli/Commands.h"
 
+#include "common/Latin1.h"
 #include "skeleton/ModelDocument.h"
 
 #include <CLI/CLI.hpp>
@@ -30,7 +31,7 @@ void warnIfNotAnimations(const std::string& fileName)
     if (root && std::strcmp(root->Value(), "animations") != 0)
     {
         std::cerr << "bramblewick: warning: \"" << fileName
-                  << "\" is not an animation file (it holds <" << root->Value()
+                  << "\" is not an animation file (it holds <" << latin1ToUtf8(root->Value())
                   << ">, not <animations>); no animations are read from it\n";
     }
 }
