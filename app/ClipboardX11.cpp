@@ -1,5 +1,7 @@
 #include "app/ClipboardX11.h"
 
+#include "common/Latin1.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
@@ -222,24 +224,7 @@ void ClipboardX11::answerRequest(void* requestEvent)
     XFlush(connection);
 }
 
-std::string ClipboardX11::latin1ToUtf8(const std::string& text)
-{
-    std::string result;
-    result.reserve(text.size());
-    for (unsigned char byte : text)
-    {
-        if (byte < 0x80)
-        {
-            result += static_cast<char>(byte);
-        }
-        else
-        {
-            result += static_cast<char>(0xC0 | (byte >> 6));
-            result += static_cast<char>(0x80 | (byte & 0x3F));
-        }
-    }
-    return result;
-}
+std::string ClipboardX11::latin1ToUtf8(const std::string& text) { return ::latin1ToUtf8(text); }
 
 std::string ClipboardX11::utf8ToLatin1(const std::string& text)
 {

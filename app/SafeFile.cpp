@@ -1,11 +1,25 @@
 #include "app/SafeFile.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
-bool writeFileSafely(const std::string& fileName, const std::function<bool(std::FILE*)>& writer)
+namespace
+{
+
+// A file written beside its target, waiting to be renamed over it.
+struct Written
+{
+    std::string temporary;
+    std::string target;
+};
+
+// The part of a safe write before the rename: the text goes to a new temporary file in the
+// target's folder, flushed to disk. On failure nothing is left and errno says why.
+bool writeTemporary(const std::string& fileName, const std::function<bool(std::FILE*)>& writer,
+                    Written& result)
 {
     namespace fs = std::filesystem;
     std::error_code error;
@@ -33,8 +47,10 @@ bool writeFileSafely(const std::string& fileName, const std::function<bool(std::
     std::FILE* file = ::fdopen(descriptor, "w");
     if (!file)
     {
+        const int failure = errno;
         ::close(descriptor);
         ::unlink(temporary.c_str());
+        errno = failure;
         return false;
     }
     struct stat existing;
@@ -49,18 +65,90 @@ bool writeFileSafely(const std::string& fileName, const std::function<bool(std::
         ::umask(mask);
         ::fchmod(descriptor, 0666 & ~mask);
     }
-    bool written = writer(file);
-    written = std::fflush(file) == 0 && written;
-    written = !std::ferror(file) && written;
-    written = ::fsync(descriptor) == 0 && written;
-    written = std::fclose(file) == 0 && written;
-    if (written && std::rename(temporary.c_str(), target.c_str()) != 0)
+    // The first failure's reason is the one to tell.
+    int failure = 0;
+    const auto check = [&failure](bool done)
     {
-        written = false;
-    }
+        if (!done && failure == 0)
+            failure = errno ? errno : EIO;
+        return done;
+    };
+    errno = 0;
+    bool written = check(writer(file));
+    written = check(std::fflush(file) == 0) && written;
+    written = check(!std::ferror(file)) && written;
+    written = check(::fsync(descriptor) == 0) && written;
+    written = check(std::fclose(file) == 0) && written;
     if (!written)
     {
         ::unlink(temporary.c_str());
+        errno = failure;
+        return false;
     }
-    return written;
+    result = {temporary, target};
+    return true;
+}
+
+// Renames a written file over its target; on failure removes it and keeps errno.
+bool putInPlace(const Written& written)
+{
+    if (std::rename(written.temporary.c_str(), written.target.c_str()) == 0)
+        return true;
+    const int failure = errno;
+    ::unlink(written.temporary.c_str());
+    errno = failure;
+    return false;
+}
+
+} // namespace
+
+bool writeFileSafely(const std::string& fileName, const std::function<bool(std::FILE*)>& writer)
+{
+    Written written;
+    return writeTemporary(fileName, writer, written) && putInPlace(written);
+}
+
+bool writeFilePairSafely(const std::string& firstName,
+                         const std::function<bool(std::FILE*)>& firstWriter,
+                         const std::string& secondName,
+                         const std::function<bool(std::FILE*)>& secondWriter)
+{
+    Written first, second;
+    if (!writeTemporary(firstName, firstWriter, first))
+        return false;
+    if (!writeTemporary(secondName, secondWriter, second))
+    {
+        const int failure = errno;
+        ::unlink(first.temporary.c_str());
+        errno = failure;
+        return false;
+    }
+    // The first target's old file is kept under a second name until the second is in place, so
+    // that a failing second rename can bring it back.
+    std::string kept = first.temporary + "-old";
+    const bool hadFirst = ::link(first.target.c_str(), kept.c_str()) == 0;
+    if (!hadFirst && errno != ENOENT)
+        kept.clear(); // no hard links here: the old file could not be brought back
+    if (!putInPlace(first))
+    {
+        const int failure = errno;
+        ::unlink(second.temporary.c_str());
+        if (hadFirst)
+            ::unlink(kept.c_str());
+        errno = failure;
+        return false;
+    }
+    if (!putInPlace(second))
+    {
+        const int failure = errno;
+        if (hadFirst)
+            std::rename(kept.c_str(), first.target.c_str());
+        else if (!kept.empty())
+            ::unlink(first.target.c_str());
+        errno = failure;
+        return false;
+    }
+    if (hadFirst)
+        ::unlink(kept.c_str());
+    return true;
 }

@@ -10,6 +10,8 @@
 
 #include <OgreString.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -24,6 +26,7 @@ struct Options
 {
     std::string input;
     std::string output;
+    bool force = false;
 };
 
 bool endsWith(const std::string& name, const char* ending)
@@ -37,39 +40,63 @@ bool sameFile(const std::string& a, const std::string& b)
     return a == b || std::filesystem::equivalent(a, b, error);
 }
 
-int voxToModel(const std::string& input, const std::string& output, std::ostream& out,
+// Like the editor's import, an existing file is replaced only when asked; the input is read
+// first, so that a file that cannot be read is said to be so whatever the output.
+bool refuseToReplace(const std::string& output, bool force, std::ostream& err)
+{
+    std::error_code error;
+    if (force || !std::filesystem::exists(output, error))
+        return false;
+    err << "bramblewick: \"" << output << "\" exists already; give --force to replace it\n";
+    return true;
+}
+
+int voxToModel(const std::string& input, const std::string& output, bool force, std::ostream& out,
                std::ostream& err)
 {
     std::vector<Vox::Voxel> voxels;
+    Vox::ReadReport report;
     try
     {
-        voxels = Vox::read(input);
+        voxels = Vox::read(input, &report);
     }
     catch (const std::runtime_error& error)
     {
         err << "bramblewick: " << error.what() << "\n";
         return STATUS_UNREADABLE;
     }
+    if (refuseToReplace(output, force, err))
+        return STATUS_PROBLEM;
     ModelDocument document;
     document.voxels.reserve(voxels.size());
     for (const Vox::Voxel& voxel : voxels)
         document.voxels.push_back({voxel.x, voxel.y, voxel.z, voxel.colour});
+    errno = 0;
     if (!writeModelFile(document, output))
     {
-        err << "bramblewick: couldn't write \"" << output << "\"\n";
+        err << "bramblewick: couldn't write \"" << output << "\""
+            << (errno ? std::string(": ") + std::strerror(errno) : "") << "\n";
         return STATUS_PROBLEM;
     }
     out << "wrote " << voxels.size() << " voxels to \"" << output
         << "\", a model without a skeleton\n";
+    if (report.framesLeftOut > 0)
+    {
+        err << "bramblewick: \"" << input << "\" holds an animation of " << report.framesLeftOut + 1
+            << " frames; the first is taken and " << report.framesLeftOut
+            << (report.framesLeftOut == 1 ? " frame is" : " frames are") << " left out\n";
+    }
     return 0;
 }
 
-int modelToVox(const std::string& input, const std::string& output, std::ostream& out,
+int modelToVox(const std::string& input, const std::string& output, bool force, std::ostream& out,
                std::ostream& err)
 {
     ModelDocument document;
     if (!readDocument(input, "", document))
         return STATUS_UNREADABLE;
+    if (refuseToReplace(output, force, err))
+        return STATUS_PROBLEM;
     if (!document.particles.empty())
     {
         err << "bramblewick: a .vox file holds no skeleton: the " << document.particles.size()
@@ -104,8 +131,8 @@ int modelToVox(const std::string& input, const std::string& output, std::ostream
     return 0;
 }
 
-int convertCommand(const std::string& input, const std::string& output, std::ostream& out,
-                   std::ostream& err)
+int convertCommand(const std::string& input, const std::string& output, bool force,
+                   std::ostream& out, std::ostream& err)
 {
     if (sameFile(input, output))
     {
@@ -121,7 +148,8 @@ int convertCommand(const std::string& input, const std::string& output, std::ost
             << input << "\" and \"" << output << "\" are not such a pair\n";
         return STATUS_USAGE;
     }
-    return fromVox ? voxToModel(input, output, out, err) : modelToVox(input, output, out, err);
+    return fromVox ? voxToModel(input, output, force, out, err)
+                   : modelToVox(input, output, force, out, err);
 }
 
 } // namespace
@@ -134,7 +162,11 @@ void addConvertCommand(CLI::App& app, int& status)
                    ".vox file (the voxels only), as the endings of IN and OUT say");
     command->add_option("IN", options->input, "the file to read (.vox or .xml)")->required();
     command->add_option("OUT", options->output, "the file to write (.xml or .vox)")->required();
-    command->callback([options, &status]
-                      { status = convertCommand(options->input, options->output, std::cout,
-                                                std::cerr); });
+    command->add_flag("--force", options->force, "replace OUT when it exists already");
+    command->callback(
+        [options, &status]
+        {
+            status = convertCommand(options->input, options->output, options->force, std::cout,
+                                    std::cerr);
+        });
 }

@@ -2,6 +2,7 @@
 
 #include "cli/Commands.h"
 
+#include "common/Latin1.h"
 #include "formats/Gltf.h"
 #include "skeleton/ModelDocument.h"
 
@@ -67,7 +68,7 @@ void addExportCommand(CLI::App& app, int& status)
             }
             for (const std::string& warning : warnings)
             {
-                std::cerr << "bramblewick: warning: " << warning << "\n";
+                std::cerr << "bramblewick: warning: " << latin1ToUtf8(warning) << "\n";
             }
             std::cout << "wrote " << options->outputFile << "\n";
             status = 0;

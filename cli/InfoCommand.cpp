@@ -2,6 +2,8 @@
 
 #include "cli/Commands.h"
 
+#include "common/Latin1.h"
+#include "formats/Vox.h"
 #include "skeleton/ModelDocument.h"
 
 #include <CLI/CLI.hpp>
@@ -13,7 +15,6 @@
 #include <memory>
 #include <set>
 #include <sstream>
-#include <tuple>
 
 namespace
 {
@@ -35,10 +36,11 @@ std::string cellText(const ModelDocument::Voxel& voxel)
 
 void printCounts(const ModelDocument& document, std::ostream& out)
 {
-    std::set<std::tuple<float, float, float, float>> colours;
+    // Distinct 8-bit colours, as convert counts them.
+    std::set<uint32_t> colours;
     for (const ModelDocument::Voxel& voxel : document.voxels)
     {
-        colours.emplace(voxel.colour.r, voxel.colour.g, voxel.colour.b, voxel.colour.a);
+        colours.insert(Vox::bytesOf(voxel.colour));
     }
     out << "voxels: " << document.voxels.size() << "\n"
         << "colours: " << colours.size() << "\n"
@@ -69,8 +71,8 @@ void printCounts(const ModelDocument& document, std::ostream& out)
     for (size_t i = 0; i < document.animations.size(); ++i)
     {
         const Animation& animation = document.animations[i];
-        out << "  " << i + 1 << " \"" << animation.comment << "\": " << animation.frames.size()
-            << " key frames";
+        out << "  " << i + 1 << " \"" << latin1ToUtf8(animation.comment)
+            << "\": " << animation.frames.size() << " key frames";
         if (!animation.frames.empty())
         {
             out << " from " << animation.frames.begin()->first << " to "
@@ -85,6 +87,10 @@ std::vector<std::string> findProblems(const ModelDocument& document)
 {
     std::vector<std::string> problems;
     const size_t particleCount = document.particles.size();
+    if (document.voxels.empty())
+    {
+        problems.push_back("the model has no voxels");
+    }
 
     for (size_t i = 0; i < document.animations.size(); ++i)
     {

@@ -3,13 +3,40 @@
 
 #include "cli/Commands.h"
 
+#include "common/Latin1.h"
 #include "skeleton/ModelDocument.h"
 
 #include <CLI/CLI.hpp>
 
+#include <tinyxml.h>
+
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <iostream>
+
+namespace
+{
+
+// A file named as the animation file that holds XML of another kind (most often the model file
+// named twice) adds no animations; that should not pass without a word.
+void warnIfNotAnimations(const std::string& fileName)
+{
+    TiXmlDocument xml;
+    if (fileName.empty() || !xml.LoadFile(fileName))
+    {
+        return; // missing, empty and malformed files are the reader's to report
+    }
+    const TiXmlElement* root = xml.RootElement();
+    if (root && std::strcmp(root->Value(), "animations") != 0)
+    {
+        std::cerr << "bramblewick: warning: \"" << fileName
+                  << "\" is not an animation file (it holds <" << latin1ToUtf8(root->Value())
+                  << ">, not <animations>); no animations are read from it\n";
+    }
+}
+
+} // namespace
 
 bool readDocument(const std::string& modelFile, const std::string& animationFile,
                   ModelDocument& document)
@@ -41,6 +68,7 @@ bool readDocument(const std::string& modelFile, const std::string& animationFile
         std::cerr << "bramblewick: " << text << "\n";
         return false;
     }
+    warnIfNotAnimations(animationFile);
     return true;
 }
 
@@ -54,6 +82,14 @@ int main(int argc, char** argv)
     addExportCommand(app, status);
     addConvertCommand(app, status);
     addRenderCommand(app, status);
+    // The command is the first word; a word that names none is said by name.
+    const auto named = [&argv](CLI::App* command) { return command->check_name(argv[1]); };
+    if (argc > 1 && argv[1][0] != '-' && app.get_subcommands(named).empty())
+    {
+        std::cerr << "bramblewick: unknown command '" << argv[1]
+                  << "'; the commands are info, export, convert and render (see --help)\n";
+        return STATUS_USAGE;
+    }
     try
     {
         app.parse(argc, argv);

@@ -7,6 +7,8 @@
 #include "editor/QueryFlags.h"
 #include "editor/Voxel.h"
 #include "formats/Vox.h"
+#include "menu/BarMenuView.h"
+#include "menu/MenuSystem.h"
 #include "skeleton/Skeleton.h"
 
 #include <filesystem>
@@ -24,7 +26,8 @@ void EditorMode::importModel(const std::string& voxFile)
                                  "\" exists already; open that, or move it away to import again");
     }
     // Read before clearing: a refused file leaves the editor as it was.
-    const std::vector<Vox::Voxel> imported = Vox::read(voxFile);
+    Vox::ReadReport report;
+    const std::vector<Vox::Voxel> imported = Vox::read(voxFile, &report);
 
     skeleton->clearBindings();
     std::vector<int> allVoxels(voxels.size());
@@ -39,4 +42,8 @@ void EditorMode::importModel(const std::string& voxFile)
         addVoxel(voxel.x, voxel.y, voxel.z, voxel.colour, QUERY_VOXEL);
     resetToRestPose();
     writeLog("imported " + std::to_string(voxels.size()) + " voxels from " + voxFile);
+    if (report.framesLeftOut > 0 && menuSystem && menuSystem->barMenuView)
+        menuSystem->barMenuView->showMessage(
+            "first of " + std::to_string(report.framesLeftOut + 1) +
+            " animation frames imported, " + std::to_string(report.framesLeftOut) + " left out");
 }

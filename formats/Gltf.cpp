@@ -1,6 +1,7 @@
 #include "formats/Gltf.h"
 
 #include "app/SafeFile.h"
+#include "common/Latin1.h"
 #include "skeleton/Animation.h"
 #include "skeleton/ModelDocument.h"
 #include "skeleton/Skeleton.h"
@@ -13,11 +14,13 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <limits>
 #include <map>
 #include <sstream>
@@ -165,6 +168,14 @@ std::vector<int> voxelJoints(const ModelDocument& document, size_t stickCount)
 // ---------------------------------------------------------------------------------------------
 // Mesh
 
+// glTF's vertex colours are linear; the stored colours are what the editor shows on screen,
+// sRGB. The sRGB transfer function takes one to the other, so an importer shows what the artist
+// saw.
+float linearOf(float srgb)
+{
+    return srgb <= 0.04045f ? srgb / 12.92f : std::pow((srgb + 0.055f) / 1.055f, 2.4f);
+}
+
 struct Cell
 {
     int x, y, z;
@@ -249,7 +260,8 @@ MeshData buildMesh(const ModelDocument& document, const std::vector<int>& joints
                                              float(face.v[axis] * dv));
                     mesh.normals.push_back(float(face.normal[axis]));
                 }
-                mesh.colours.insert(mesh.colours.end(), {colour.r, colour.g, colour.b, colour.a});
+                mesh.colours.insert(mesh.colours.end(), {linearOf(colour.r), linearOf(colour.g),
+                                                         linearOf(colour.b), colour.a});
                 mesh.joints.insert(mesh.joints.end(), {uint16_t(joints[i]), 0, 0, 0});
                 mesh.weights.insert(mesh.weights.end(), {1.0f, 0.0f, 0.0f, 0.0f});
             }
@@ -390,7 +402,7 @@ tinygltf::Value animationExtras(const Animation& animation)
         {
             Value::Object entry;
             entry["time"] = Value(double(time));
-            entry["key"] = Value(control.key);
+            entry["key"] = Value(latin1ToUtf8(control.key));
             if (control.vectorValue != Animation::UNSET_VECTOR)
             {
                 entry["value"] = Value(Value::Array{Value(double(control.vectorValue.x)),
@@ -446,7 +458,7 @@ void addAnimation(tinygltf::Model& model, Skeleton& skeleton, const Animation& s
     }
 
     tinygltf::Animation result;
-    result.name = name;
+    result.name = latin1ToUtf8(name);
     const int input = addAccessor(model, times, TINYGLTF_TYPE_SCALAR, 0, true);
     for (size_t j = 0; j < jointCount; ++j)
     {
@@ -474,11 +486,17 @@ void addAnimation(tinygltf::Model& model, Skeleton& skeleton, const Animation& s
 // ---------------------------------------------------------------------------------------------
 // Files
 
-bool writeBytes(const std::string& fileName, const std::string& bytes)
+std::function<bool(std::FILE*)> bytesWriter(const std::string& bytes)
 {
-    return writeFileSafely(
-        fileName, [&bytes](std::FILE* file)
-        { return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size(); });
+    return [&bytes](std::FILE* file)
+    { return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size(); };
+}
+
+// "couldn't write "name": the system's reason".
+std::runtime_error writeFailure(const std::string& fileName)
+{
+    return std::runtime_error("couldn't write \"" + fileName + "\"" +
+                              (errno ? std::string(": ") + std::strerror(errno) : ""));
 }
 
 bool endsWithGltf(const std::string& fileName)
@@ -615,46 +633,62 @@ void buildGltf(const ModelDocument& document, tinygltf::Model& model,
 void exportGltf(const ModelDocument& document, const std::string& fileName,
                 std::vector<std::string>& warnings)
 {
+    const auto failure = [&fileName](const std::string& why)
+    { return std::runtime_error("couldn't export \"" + fileName + "\": " + why); };
     tinygltf::Model model;
+    std::string bytes, text;
+    const bool separate = endsWithGltf(fileName);
     try
     {
         buildGltf(document, model, warnings);
+        tinygltf::TinyGLTF writer;
+        std::ostringstream glb;
+        if (!writer.WriteGltfSceneToStream(&model, glb, false, true))
+        {
+            throw std::runtime_error("the glTF writer failed");
+        }
+        bytes = glb.str();
+        if (separate)
+        {
+            // The JSON text of the binary form, with the buffer moved out into a file of its own.
+            uint32_t jsonLength = 0;
+            std::memcpy(&jsonLength, bytes.data() + 12, sizeof(jsonLength));
+            nlohmann::json json = nlohmann::json::parse(bytes.substr(20, jsonLength));
+            const std::filesystem::path binary =
+                std::filesystem::path(fileName).replace_extension(".bin");
+            json["buffers"][0]["uri"] = uriOf(binary.filename().string());
+            text = json.dump(2) + "\n";
+        }
     }
-    catch (const std::exception& error)
+    catch (const std::runtime_error& error)
     {
-        throw std::runtime_error("couldn't export \"" + fileName + "\": " + error.what());
+        throw failure(error.what());
+    }
+    catch (const std::bad_alloc&)
+    {
+        throw failure("there is not enough memory");
+    }
+    catch (const std::exception&)
+    {
+        // The JSON library's own words mean nothing to the user.
+        throw failure("the glTF text could not be made from the model");
     }
 
-    tinygltf::TinyGLTF writer;
-    std::ostringstream glb;
-    if (!writer.WriteGltfSceneToStream(&model, glb, false, true))
+    errno = 0;
+    if (!separate)
     {
-        throw std::runtime_error("couldn't export \"" + fileName + "\": the glTF writer failed");
-    }
-    const std::string bytes = glb.str();
-    if (!endsWithGltf(fileName))
-    {
-        if (!writeBytes(fileName, bytes))
+        if (!writeFileSafely(fileName, bytesWriter(bytes)))
         {
-            throw std::runtime_error("couldn't write \"" + fileName + "\"");
+            throw writeFailure(fileName);
         }
         return;
     }
-
-    // The JSON text of the binary form, with the buffer moved out into a file of its own.
-    uint32_t jsonLength = 0;
-    std::memcpy(&jsonLength, bytes.data() + 12, sizeof(jsonLength));
-    nlohmann::json json = nlohmann::json::parse(bytes.substr(20, jsonLength));
-    namespace fs = std::filesystem;
-    const fs::path binary = fs::path(fileName).replace_extension(".bin");
-    json["buffers"][0]["uri"] = uriOf(binary.filename().string());
+    // The .bin first, then the .gltf that names it; neither replaces an old one unless both can.
+    const std::string binary = std::filesystem::path(fileName).replace_extension(".bin").string();
     const std::vector<unsigned char>& data = model.buffers[0].data;
-    if (!writeBytes(binary.string(), std::string(data.begin(), data.end())))
+    const std::string buffer(data.begin(), data.end());
+    if (!writeFilePairSafely(binary, bytesWriter(buffer), fileName, bytesWriter(text)))
     {
-        throw std::runtime_error("couldn't write \"" + binary.string() + "\"");
-    }
-    if (!writeBytes(fileName, json.dump(2) + "\n"))
-    {
-        throw std::runtime_error("couldn't write \"" + fileName + "\"");
+        throw writeFailure(fileName);
     }
 }

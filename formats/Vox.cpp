@@ -1,10 +1,11 @@
 // MagicaVoxel .vox files.
 //
 // A file is "VOX ", a version, then a "MAIN" chunk whose children are the chunks that matter:
-// "SIZE"/"XYZI" pairs (one model each), "RGBA" (the palette) and the scene graph ("nTRN"
-// transforms, "nGRP" groups, "nSHP" shapes naming models). Every chunk is a four-letter id, the
-// size of its content, the size of its children, then both; anything else is skipped by those
-// sizes. Numbers are little-endian 32-bit integers; scene-graph values are text in dictionaries.
+// "SIZE"/"XYZI" pairs (one model each), "PACK" (their count), "RGBA" (the palette) and the
+// scene graph ("nTRN" transforms, "nGRP" groups, "nSHP" shapes naming models). Every chunk is a
+// four-letter id, the size of its content, the size of its children, then both; anything else is
+// skipped by those sizes. Numbers are little-endian 32-bit integers; scene-graph values are text
+// in dictionaries.
 //
 // Sections: palette - reading - writing. The colour reduction is ColourPalette's.
 
@@ -74,7 +75,9 @@ const uint32_t Vox::defaultPalette[256] = {
 namespace
 {
 
-// No model comes near this; more voxels only come from damaged or hostile files.
+// No model comes near this; more voxels only come from damaged or hostile files. It caps the
+// voxels walked, each model counted at every place it is put (and each place as one more), so
+// that a small file cannot keep the reader busy by placing a large model over and over.
 constexpr size_t largestVoxelCount = 4000000;
 // Far beyond any real scene, and small enough that no sum of offsets overflows a cell.
 constexpr int64_t largestTranslation = 1 << 24;
@@ -182,6 +185,15 @@ struct Node
     int model = -1;             // Shape
 };
 
+// A model put somewhere by the scene graph (or at its own cells, without one).
+struct Placement
+{
+    size_t model;
+    Rotation rotation;
+    Cell translation;
+    bool centred;
+};
+
 using Dictionary = std::vector<std::pair<std::string, std::string>>;
 
 const std::string* lookUp(const Dictionary& dictionary, const char* key)
@@ -200,7 +212,7 @@ public:
     {
     }
 
-    std::vector<Vox::Voxel> run()
+    std::vector<Vox::Voxel> run(Vox::ReadReport* report)
     {
         std::copy(std::begin(Vox::defaultPalette), std::end(Vox::defaultPalette),
                   palette.begin());
@@ -224,7 +236,7 @@ public:
         }
         const size_t mainEnd = checkedChunkEnd(8, size);
         readChunks(8 + 12 + word(12), mainEnd);
-        return place();
+        return place(report);
     }
 
 private:
@@ -281,6 +293,8 @@ private:
                 readVoxels(content);
             else if (std::memcmp(id, "RGBA", 4) == 0)
                 readPalette(content);
+            else if (std::memcmp(id, "PACK", 4) == 0)
+                packed = content.count() > 1;
             else if (std::memcmp(id, "nTRN", 4) == 0)
                 readTransform(content);
             else if (std::memcmp(id, "nGRP", 4) == 0)
@@ -517,13 +531,19 @@ private:
     }
 
     // Puts every shape's model where its transforms say; a file without a scene graph has its
-    // models at their own cells.
-    std::vector<Vox::Voxel> place()
+    // models at their own cells, or when "PACK" counts them as animation frames, the first.
+    std::vector<Vox::Voxel> place(Vox::ReadReport* report)
     {
-        if (nodes.empty())
+        if (nodes.empty() && packed && !models.empty())
         {
-            for (const Model& model : models)
-                emit(model, Rotation(), Cell{0, 0, 0}, false);
+            placements.push_back({0, Rotation(), Cell{0, 0, 0}, false});
+            if (report)
+                report->framesLeftOut = int(models.size()) - 1;
+        }
+        else if (nodes.empty())
+        {
+            for (size_t model = 0; model < models.size(); ++model)
+                placements.push_back({model, Rotation(), Cell{0, 0, 0}, false});
         }
         else
         {
@@ -533,6 +553,20 @@ private:
             }
             visit(0, Rotation(), Cell{0, 0, 0}, 0, "the file");
         }
+        // Every place is counted before any voxel is walked, so a refusal comes at once.
+        size_t walked = 0;
+        for (const Placement& placement : placements)
+        {
+            walked += models[placement.model].voxels.size() + 1;
+            if (walked > largestVoxelCount)
+            {
+                fail("it places more than " + std::to_string(largestVoxelCount) +
+                     " voxels, counting a model's voxels again at every place it is put");
+            }
+        }
+        for (const Placement& placement : placements)
+            emit(models[placement.model], placement.rotation, placement.translation,
+                 placement.centred);
         return std::move(voxels);
     }
 
@@ -579,7 +613,7 @@ private:
                 fail(node.where + " names model " + std::to_string(node.model) +
                      ", but the file has " + std::to_string(models.size()) + " models");
             }
-            emit(models[size_t(node.model)], rotation, translation, true);
+            placements.push_back({size_t(node.model), rotation, translation, true});
             break;
         }
     }
@@ -609,10 +643,6 @@ private:
             {
                 continue; // the first voxel in a cell wins, as when the editor adds voxels
             }
-            if (voxels.size() == largestVoxelCount)
-            {
-                fail("it holds more than " + std::to_string(largestVoxelCount) + " voxels");
-            }
             voxels.push_back(Vox::Voxel{int(cell.x), int(cell.y), int(cell.z),
                                         colourOf(palette[v[3]])});
         }
@@ -625,10 +655,12 @@ private:
     std::array<uint32_t, 256> palette{};
     std::array<int, 3> pendingSize{};
     bool havePendingSize = false;
+    bool packed = false; // "PACK" counts more than one model
     std::vector<Model> models;
     std::map<int, Node> nodes;
     std::unordered_set<int> visited;
     std::unordered_set<Cell, CellHash> taken;
+    std::vector<Placement> placements; // in the order their voxels are taken
     std::vector<Vox::Voxel> voxels;
 };
 
@@ -686,7 +718,9 @@ struct OutModel
 
 } // namespace
 
-std::vector<Vox::Voxel> Vox::read(const std::string& fileName)
+uint32_t Vox::bytesOf(const Ogre::ColourValue& colour) { return abgrOf(colour); }
+
+std::vector<Vox::Voxel> Vox::read(const std::string& fileName, ReadReport* report)
 {
     namespace fs = std::filesystem;
     std::error_code error;
@@ -709,12 +743,13 @@ std::vector<Vox::Voxel> Vox::read(const std::string& fileName)
         throw std::runtime_error("couldn't read the .vox file " + inQuotes(fileName) + ": " +
                                  std::strerror(errno));
     }
-    return parse(bytes.data(), bytes.size(), fileName);
+    return parse(bytes.data(), bytes.size(), fileName, report);
 }
 
-std::vector<Vox::Voxel> Vox::parse(const uint8_t* data, size_t size, const std::string& fileName)
+std::vector<Vox::Voxel> Vox::parse(const uint8_t* data, size_t size, const std::string& fileName,
+                                   ReadReport* report)
 {
-    return Parser(data, size, fileName).run();
+    return Parser(data, size, fileName).run(report);
 }
 
 std::vector<uint8_t> Vox::encode(const std::vector<Voxel>& voxels, WriteReport* report)

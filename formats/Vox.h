@@ -20,7 +20,8 @@
 // Placement. A model of a file with a scene graph sits where its transforms put it: a cell's
 // centre is taken relative to the lattice point floor(size / 2) of its model, turned and moved
 // by every nTRN on the way from the root, and lands in the cell around that centre. Without a
-// scene graph a model keeps its own cells (from the origin up).
+// scene graph a model keeps its own cells (from the origin up); but when a "PACK" chunk counts
+// the models of such a file, they are the frames of an animation, and only the first is read.
 class Vox
 {
 public:
@@ -41,14 +42,26 @@ public:
         int largestChange = 0; // the largest change of one channel of one voxel, out of 255
     };
 
+    // What a read left out, for the user to hear about.
+    struct ReadReport
+    {
+        int framesLeftOut = 0; // animation frames after the first, in a file with "PACK"
+    };
+
+    // A colour as 8 bits a channel, 0xAABBGGRR, as a .vox file takes it; distinct colours are
+    // counted so, here and by the command-line tool.
+    static uint32_t bytesOf(const Ogre::ColourValue& colour);
+
     // The colours of a file without an "RGBA" chunk, as 0xAABBGGRR, by colour index.
     static const uint32_t defaultPalette[256];
 
     // Reads a .vox file. Throws std::runtime_error naming the file and what is wrong with it.
-    static std::vector<Voxel> read(const std::string& fileName);
+    // Every voxel walked counts towards a cap, each time its model is placed, so that a small
+    // file placing a large model many times over is refused at once.
+    static std::vector<Voxel> read(const std::string& fileName, ReadReport* report = nullptr);
     // The same from bytes in memory; the name only goes into messages.
-    static std::vector<Voxel> parse(const uint8_t* data, size_t size,
-                                    const std::string& fileName);
+    static std::vector<Voxel> parse(const uint8_t* data, size_t size, const std::string& fileName,
+                                    ReadReport* report = nullptr);
 
     // The bytes of a .vox file holding these voxels. A cell taken twice keeps its first voxel.
     static std::vector<uint8_t> encode(const std::vector<Voxel>& voxels,

@@ -14,12 +14,15 @@
 #include <OgreStringConverter.h>
 #include <tinyxml.h>
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <unordered_map>
@@ -191,9 +194,25 @@ bool loadDocument(TiXmlDocument& document, const std::string& fileName, const st
     {
         return true;
     }
+    int row = document.ErrorRow(), column = document.ErrorCol();
+    if (row == 0)
+    {
+        // TinyXML gives no place for a file with no element, nor for one that ends inside an
+        // element: the first thing that is not space, or the end of the file.
+        std::ifstream stream(fileName, std::ios::binary);
+        const std::string text((std::istreambuf_iterator<char>(stream)),
+                               std::istreambuf_iterator<char>());
+        size_t end = text.size();
+        if (document.ErrorId() == TiXmlBase::TIXML_ERROR_DOCUMENT_EMPTY)
+            end = std::min(end, text.find_first_not_of(" \t\r\n"));
+        const size_t newline = end == 0 ? std::string::npos : text.rfind('\n', end - 1);
+        const size_t lineStart = newline == std::string::npos ? 0 : newline + 1;
+        row = 1 + int(std::count(text.begin(), text.begin() + end, '\n'));
+        column = int(end - lineStart) + 1;
+    }
     throw TextException("couldn't read the " + what + " " + quoted(fileName) + ": " +
-                        document.ErrorDesc() + " (row " + integerText(document.ErrorRow()) +
-                        ", column " + integerText(document.ErrorCol()) + ")");
+                        document.ErrorDesc() + " (row " + integerText(row) + ", column " +
+                        integerText(column) + ")");
 }
 
 // Prints the document in TinyXML's layout through the safe writer.

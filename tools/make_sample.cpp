@@ -7,18 +7,18 @@
 //   make_sample [folder]        (default: examples)
 
 #include "skeleton/Animation.h"
+#include "skeleton/ModelDocument.h"
 #include "skeleton/Skeleton.h"
 #include "skeleton/VerletParticleSystem.h"
 
 #include <OgreColourValue.h>
 #include <OgreQuaternion.h>
-#include <OgreStringConverter.h>
 #include <OgreVector.h>
-#include <tinyxml.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
-#include <cstdio>
+#include <cstring>
 #include <functional>
 #include <iostream>
 #include <map>
@@ -527,24 +527,7 @@ Animation waveAnimation()
 }
 
 // ---------------------------------------------------------------------------------------------
-// Writing, in the editor's own text forms.
-
-std::string real(float value)
-{
-    char text[64];
-    std::snprintf(text, sizeof(text), "%f", static_cast<double>(value));
-    return text;
-}
-
-void setReal(TiXmlElement* element, const char* name, float value)
-{
-    element->SetAttribute(name, real(value).c_str());
-}
-
-TiXmlElement* addChild(TiXmlNode* parent, const char* name)
-{
-    return parent->InsertEndChild(TiXmlElement(name))->ToElement();
-}
+// Writing, through the editor's own document and writers.
 
 // A voxel of the sample for binding: it only needs a position.
 class SampleVoxel : public Skeleton::Element
@@ -557,112 +540,45 @@ public:
     Vector3 position;
 };
 
-bool writeModel(const std::string& fileName, const Model& model, Skeleton& skeleton)
+// The model as the model file holds it: voxels in cell order, the skeleton, and each voxel
+// bound to its nearest stick as the editor binds.
+ModelDocument documentOf(const Model& model, Skeleton& skeleton,
+                         const std::vector<Animation>& animations)
 {
+    ModelDocument document;
     std::vector<std::unique_ptr<SampleVoxel>> voxels;
     std::vector<Skeleton::Element*> elements;
     std::map<Skeleton::Element*, int> indexOf;
-
-    TiXmlDocument document;
-    TiXmlElement* root = addChild(&document, "model");
-    TiXmlElement* voxelList = addChild(root, "voxels");
     for (const auto& [cell, colour] : model.cells)
     {
-        TiXmlElement* voxel = addChild(voxelList, "voxel");
-        voxel->SetAttribute("x", cell.x);
-        voxel->SetAttribute("y", cell.y);
-        voxel->SetAttribute("z", cell.z);
-        setReal(voxel, "r", colour.r);
-        setReal(voxel, "g", colour.g);
-        setReal(voxel, "b", colour.b);
-        setReal(voxel, "a", colour.a);
+        document.voxels.push_back({cell.x, cell.y, cell.z, colour});
         voxels.push_back(std::make_unique<SampleVoxel>(centreOf(cell)));
         indexOf[voxels.back().get()] = static_cast<int>(elements.size());
         elements.push_back(voxels.back().get());
     }
-
-    TiXmlElement* skeletonElement = addChild(root, "skeleton");
     for (const Skeleton::ParticleEntry* entry : skeleton.entries)
     {
-        TiXmlElement* particle = addChild(skeletonElement, "particle");
-        setReal(particle, "x", entry->particle->position.x);
-        setReal(particle, "y", entry->particle->position.y);
-        setReal(particle, "z", entry->particle->position.z);
-        setReal(particle, "invMass", entry->particle->invMass);
-        particle->SetAttribute("id", entry->id);
-        particle->SetAttribute("name", entry->name.c_str());
-        particle->SetAttribute("bodyAreaHint", entry->bodyAreaHint);
+        document.particles.push_back({entry->particle->position, entry->particle->invMass,
+                                      entry->id, entry->name, entry->bodyAreaHint});
     }
     for (const int* stick : STICKS)
     {
-        TiXmlElement* element = addChild(skeletonElement, "stick");
-        element->SetAttribute("a", stick[0]); // ids equal the particle indices
-        element->SetAttribute("b", stick[1]);
+        document.sticks.push_back({stick[0], stick[1]}); // ids equal the particle indices
     }
-
     skeleton.bindToNearestSticks(elements);
-    TiXmlElement* bindings = addChild(root, "skeletonVoxelBindings");
     for (const auto& [index, group] : skeleton.bindings)
     {
-        TiXmlElement* groupElement = addChild(bindings, "group");
-        groupElement->SetAttribute("constraintIndex", group.constraintIndex);
+        ModelDocument::Group written;
+        written.constraintIndex = group.constraintIndex;
         for (Skeleton::Element* element : group.elements)
         {
-            addChild(groupElement, "voxel")->SetAttribute("index", indexOf[element]);
+            written.voxels.push_back(indexOf[element]);
         }
+        document.groups.push_back(std::move(written));
         std::cout << "  stick " << index << ": " << group.elements.size() << " voxels\n";
     }
-    return document.SaveFile(fileName);
-}
-
-bool writeAnimations(const std::string& fileName, const std::vector<Animation>& animations)
-{
-    TiXmlDocument document;
-    TiXmlElement* root = addChild(&document, "animations");
-    for (const Animation& animation : animations)
-    {
-        TiXmlElement* element = addChild(root, "animation");
-        element->SetAttribute("loop", animation.loop ? 1 : 0);
-        setReal(element, "end", animation.end);
-        float speed = (animation.speedMin + animation.speedMax) * 0.5f;
-        float spread = speed - animation.speedMin;
-        setReal(element, "speed", speed);
-        if (std::fabs(spread) > 0.0001f)
-        {
-            setReal(element, "speed_spread", spread);
-        }
-        if (!animation.comment.empty())
-        {
-            element->SetAttribute("comment", animation.comment.c_str());
-        }
-        for (const auto& [time, positions] : animation.frames)
-        {
-            TiXmlElement* frame = addChild(element, "frame");
-            setReal(frame, "time", time);
-            for (const Vector3& p : positions)
-            {
-                TiXmlElement* position = addChild(frame, "position");
-                setReal(position, "x", p.x);
-                setReal(position, "y", p.y);
-                setReal(position, "z", p.z);
-            }
-            auto controls = animation.controls.find(time);
-            if (controls == animation.controls.end())
-            {
-                continue;
-            }
-            for (const Animation::Control& control : controls->second)
-            {
-                TiXmlElement* c = addChild(frame, "control");
-                c->SetAttribute("key", control.key.c_str());
-                std::string value = control.vectorValue != Animation::UNSET_VECTOR
-                                        ? Ogre::StringConverter::toString(control.vectorValue)
-                                        : std::to_string(control.intValue);
-                c->SetAttribute("value", value.c_str());
-            }
-        }
-    }
-    return document.SaveFile(fileName);
+    document.animations = animations;
+    return document;
 }
 
 // Longest change of a stick's length over every key of every animation, to catch a pose that
@@ -710,18 +626,18 @@ int main(int argc, char** argv)
 
     std::cout << "voxels: " << model.cells.size() << ", particles: " << PARTICLE_COUNT
               << ", sticks: " << skeleton.system->sticks.size() << "\n";
-    std::string modelFile = folder + "/bramblewick.xml";
-    std::string animationFile = folder + "/bramblewick_animations.xml";
-    if (!writeModel(modelFile, model, skeleton))
+    const std::string modelFile = folder + "/bramblewick.xml";
+    const std::string animationFile = folder + "/bramblewick_animations.xml";
+    const ModelDocument document = documentOf(model, skeleton, animations);
+    const auto failed = [](const std::string& fileName)
     {
-        std::cerr << "couldn't write " << modelFile << "\n";
+        std::cerr << "couldn't write " << fileName << ": " << std::strerror(errno) << "\n";
         return 1;
-    }
-    if (!writeAnimations(animationFile, animations))
-    {
-        std::cerr << "couldn't write " << animationFile << "\n";
-        return 1;
-    }
+    };
+    if (!writeModelFile(document, modelFile))
+        return failed(modelFile);
+    if (!writeAnimationFile(document, animationFile))
+        return failed(animationFile);
     std::cout << "largest stick stretch in any key: " << worstStretch(animations) * 100.0f
               << " %\n";
     std::cout << "wrote " << modelFile << " and " << animationFile << "\n";

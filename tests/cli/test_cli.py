@@ -40,6 +40,18 @@ with tempfile.TemporaryDirectory() as folder:
            "particles" in out, out)
     expect("unbound voxels", "2 voxels are bound to no stick (the first at (0, 13, 0))" in out, out)
 
+    # The model's Latin-1 texts reach the terminal as UTF-8 (a strict decoder reads them here).
+    latin1 = os.path.join(figure, "latin1_animations.xml")
+    status, out, err = run("info", os.path.join(figure, "figure.xml"), latin1)
+    expect("a Latin-1 name in UTF-8", '1 "L\u00e4ufer \u00bbKick\u00ab": ' in out, out + err)
+    status, out, err = run("export", os.path.join(figure, "figure.xml"), latin1, "-o",
+                           os.path.join(folder, "latin1.gltf"))
+    expect("a Latin-1 name exports", status == 0, err)
+
+    # The model file named twice: the second is no animation file, and that is said.
+    status, out, err = run("info", sample[0], sample[0])
+    expect("a model named as animations", "is not an animation file" in err, err)
+
     broken = os.path.join(folder, "broken.xml")
     with open(broken, "w") as file:
         file.write("<model>\n<voxels>\n</model>\n")
@@ -53,9 +65,17 @@ with tempfile.TemporaryDirectory() as folder:
         file.write('<model><voxels><voxel/></voxels><skeleton><particle id="1"/><particle id="2" '
                    'y="1"/><stick a="1" b="2"/></skeleton><skeletonVoxelBindings><group '
                    'constraintIndex="5"><voxel/></group></skeletonVoxelBindings></model>')
+    empty = os.path.join(folder, "empty.xml")
+    with open(empty, "w") as file:
+        file.write("<model><voxels/></model>")
+    status, out, err = run("info", empty)
+    expect("an empty model is a problem", status == 1 and "the model has no voxels" in out,
+           out + err)
     status, out, err = run("info", zero)
     expect("a zero-length stick", status == 1 and "stick 0 (particles 1 and 2) has zero length"
            in out, out + err)
+    status, out, err = run("info", broken)
+    expect("malformed XML is placed", "(row 3, column 1)" in err, err)
     for arguments in (["info", os.path.join(folder, "none.xml")], ["info", broken],
                       ["export", broken, "-o", os.path.join(folder, "out.glb")]):
         status, out, err = run(*arguments)
@@ -70,13 +90,15 @@ with tempfile.TemporaryDirectory() as folder:
                             (["export", bad_group, "-o", output], 1), (["frobnicate"], 64)):
         status, out, err = run(*arguments)
         expect(f"refused {arguments}", status == code and err.strip(), f"{status} {err}")
+    expect("an unknown command is named", "unknown command 'frobnicate'" in err, err)
     expect("the earlier export is untouched", open(output).read() == "earlier export")
 
     status, out, err = run("export", *sample, "-o", output)
     expect("export of the sample", status == 0 and open(output, "rb").read(4) == b"glTF",
            out + err)
-    expect("nothing but the output in the folder",
-           sorted(os.listdir(folder)) == ["badgroup.xml", "broken.xml", "out.glb", "zero.xml"],
+    expect("nothing but the outputs in the folder",
+           sorted(os.listdir(folder)) == ["badgroup.xml", "broken.xml", "empty.xml", "latin1.bin",
+                                          "latin1.gltf", "out.glb", "zero.xml"],
            os.listdir(folder))
 
     for command in ("info", "export"):

@@ -1,5 +1,6 @@
 """Runs `bramblewick convert` as a user would, between model files and .vox files."""
 import os
+import struct
 import subprocess
 import sys
 import tempfile
@@ -9,12 +10,25 @@ tool, source = sys.argv[1], sys.argv[2]
 failures = []
 
 
-def run(*arguments):
+def run(*arguments, command="convert"):
     environment = dict(os.environ)
     environment.pop("DISPLAY", None)
-    done = subprocess.run([tool, "convert", *arguments], capture_output=True, text=True,
+    done = subprocess.run([tool, command, *arguments], capture_output=True, text=True,
                           env=environment, timeout=60)
     return done.returncode, done.stdout, done.stderr
+
+
+def vox_file(chunks):
+    """A .vox file of (id, content) chunks inside MAIN."""
+    children = b"".join(name + struct.pack("<ii", len(content), 0) + content
+                        for name, content in chunks)
+    return b"VOX " + struct.pack("<i", 150) + b"MAIN" + struct.pack("<ii", 0, len(children)) + \
+        children
+
+
+def model_chunks(side, cells):
+    return [(b"SIZE", struct.pack("<iii", side, side, side)),
+            (b"XYZI", struct.pack("<i", len(cells)) + b"".join(bytes(c) for c in cells))]
 
 
 def expect(what, condition, detail=""):
@@ -47,9 +61,12 @@ with tempfile.TemporaryDirectory() as folder:
     sample = os.path.join(source, "examples", "bramblewick.xml")
     status, out, err = run(sample, path("sample.vox"))
     expect("model to .vox", status == 0 and "wrote " in out, out + err)
+    colours = out.split(" colours")[0].split()[-1]
     expect("the skeleton is said to stay behind", "a .vox file holds no skeleton" in err, err)
     status, out, err = run(path("sample.vox"), path("back.xml"))
     expect(".vox to model", status == 0 and "a model without a skeleton" in out, out + err)
+    status, out, err = run(sample, command="info")
+    expect("info counts colours as convert does", f"colours: {colours}\n" in out, out)
     expect("round trip keeps cells and colours", voxels(path("back.xml")) == voxels(sample))
     back = ElementTree.parse(path("back.xml")).getroot()
     expect("no skeleton comes back", len(back.find("skeleton")) == 0)
@@ -80,6 +97,40 @@ with tempfile.TemporaryDirectory() as folder:
                f"status {status}: {err}")
     with open(path("keep.xml")) as file:
         expect("a refused convert leaves the output alone", file.read() == "kept")
+
+    # An existing output is replaced only with --force, whatever its kind.
+    for output in ("keep.xml", "sample.vox"):
+        before = open(path(output), "rb").read()
+        source = path("sample.vox") if output.endswith(".xml") else sample
+        status, out, err = run(source, path(output))
+        expect(f"{output} is not replaced", status == 1 and "exists already" in err
+               and open(path(output), "rb").read() == before, f"{status} {err}")
+        status, out, err = run("--force", source, path(output))
+        expect(f"{output} is replaced with --force", status == 0, f"{status} {err}")
+    status, out, err = run(sample, path("missing/out.vox"))
+    expect("a failed write says why", status == 1 and "No such file or directory" in err, err)
+
+    # Models counted by PACK without a scene graph are animation frames: the first is taken.
+    with open(path("run.vox"), "wb") as file:
+        frames = [chunk for f in range(3) for chunk in model_chunks(4, [(f, 0, 0, 1), (3, 3, 3, 2)])]
+        file.write(vox_file([(b"PACK", struct.pack("<i", 3))] + frames))
+    status, out, err = run(path("run.vox"), path("run.xml"))
+    expect("the first frame is taken", status == 0 and "wrote 2 voxels" in out and
+           "an animation of 3 frames; the first is taken and 2 frames are left out" in err,
+           out + err)
+
+    # One full 64^3 model placed 2,000 times at one spot (1.2 MB): refused at once, by name.
+    full = [(x, y, z, 1) for x in range(64) for y in range(64) for z in range(64)]
+    def node(kind, *words):
+        return (kind, struct.pack(f"<{len(words)}i", *words))
+    graph = [node(b"nTRN", 0, 0, 1, -1, 0, 0), node(b"nGRP", 1, 0, 2000, *range(2, 4002, 2))]
+    for i in range(2, 4002, 2):
+        graph += [node(b"nTRN", i, 0, i + 1, -1, 0, 0), node(b"nSHP", i + 1, 0, 1, 0, 0)]
+    with open(path("hostile.vox"), "wb") as file:
+        file.write(vox_file(model_chunks(64, full) + graph))
+    status, out, err = run(path("hostile.vox"), path("hostile.xml"))
+    expect("a model placed over and over is refused", status == 2 and
+           f'"{path("hostile.vox")}": it places more than 4000000 voxels' in err, err)
 
 if failures:
     print("\n".join(failures))

@@ -12,7 +12,9 @@
 #include <gtest/gtest.h>
 #include <tiny_gltf.h>
 
+#include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <tuple>
 
@@ -248,10 +250,87 @@ TEST(GltfExport, RefusalsLeaveTheOldFile)
         }
         EXPECT_EQ(readFile(output), "earlier export");
     }
-    EXPECT_THROW(exportGltf(readDocument(TEST_MODELS / "no_skeleton.xml", ""),
-                            folder.file("missing/folder.glb"), warnings),
-                 std::runtime_error);
+    // A failed write says why, as the system put it.
+    for (const char* name : {"missing/folder.glb", "missing/folder.gltf"})
+    {
+        try
+        {
+            exportGltf(readDocument(TEST_MODELS / "no_skeleton.xml", ""), folder.file(name),
+                       warnings);
+            ADD_FAILURE() << name;
+        }
+        catch (const std::runtime_error& error)
+        {
+            EXPECT_NE(std::string(error.what()).find(": No such file or directory"),
+                      std::string::npos)
+                << error.what();
+        }
+    }
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), fs::directory_iterator()), 1);
+
+    // A .gltf and its .bin change together or not at all: here the .gltf cannot be replaced
+    // (a folder has its name), and the .bin of the earlier export stays as it was.
+    fs::create_directory(folder.file("pair.gltf"));
+    std::ofstream(folder.file("pair.bin")) << "earlier buffer";
+    EXPECT_THROW(exportGltf(readDocument(TEST_MODELS / "figure.xml", ""), folder.file("pair.gltf"),
+                            warnings),
+                 std::runtime_error);
+    EXPECT_EQ(readFile(folder.file("pair.bin")), "earlier buffer");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), fs::directory_iterator()), 3)
+        << "no temporary file is left";
+}
+
+// COLOR_0 holds the linear value of each stored (sRGB, as shown on screen) colour, so that an
+// importer shows what the artist saw; and the Latin-1 texts of the model (animation names,
+// control keys) leave as UTF-8.
+TEST(GltfExport, ColoursAreLinearAndTextsUtf8)
+{
+    ModelDocument document =
+        readDocument(TEST_MODELS / "figure.xml", TEST_MODELS / "figure_animations.xml");
+    for (size_t i = 0; i < document.voxels.size(); ++i)
+        document.voxels[i].colour = Ogre::ColourValue(
+            float(i * 37 % 256) / 255, float(i * 91 % 256) / 255, float(i % 11) / 255, 1.0f);
+    document.voxels[0].colour = Ogre::ColourValue(0.434f, 0.2f, 0.02f, 0.5f); // the foot brown
+    document.animations[0].comment = "L\xE4ufer";
+    document.animations[0].controls.begin()->second.at(0).key = "Schl\xFCssel";
+    TempFolder folder("bramblewick-gltf");
+    std::vector<std::string> warnings;
+    exportGltf(document, folder.file("figure.gltf"), warnings);
+    const tinygltf::Model model = readBack(folder.file("figure.gltf"));
+
+    EXPECT_EQ(model.animations.at(0).name, "L\u00e4ufer");
+    EXPECT_EQ(model.animations[0].extras.Get("controls").Get(0).Get("key").Get<std::string>(),
+              "Schl\u00fcssel");
+
+    std::map<std::tuple<int, int, int>, Ogre::ColourValue> colourAt;
+    for (const ModelDocument::Voxel& voxel : document.voxels)
+        colourAt[{voxel.x, voxel.y, voxel.z}] = voxel.colour;
+    const auto srgbOf = [](float linear)
+    {
+        return linear <= 0.0031308f ? linear * 12.92f
+                                    : 1.055f * std::pow(linear, 1.0f / 2.4f) - 0.055f;
+    };
+    const tinygltf::Primitive& primitive = primitiveOf(model);
+    const float* positions = values<float>(model, primitive.attributes.at("POSITION"));
+    const float* normals = values<float>(model, primitive.attributes.at("NORMAL"));
+    const float* colours = values<float>(model, primitive.attributes.at("COLOR_0"));
+    const size_t vertexCount = model.accessors[primitive.attributes.at("POSITION")].count;
+    float largestError = 0.0f;
+    for (size_t vertex = 0; vertex < vertexCount; ++vertex)
+    {
+        const size_t quad = vertex / 4;
+        const Vector3 centre =
+            (Vector3(positions + 12 * quad) + Vector3(positions + 12 * quad + 6)) * 0.5f -
+            Vector3(normals + 12 * quad) * 0.5f;
+        const Ogre::ColourValue& stored = colourAt.at(
+            {int(std::floor(centre.x)), int(std::floor(centre.y)), int(std::floor(centre.z))});
+        const float* colour = colours + 4 * vertex;
+        for (float error : {srgbOf(colour[0]) - stored.r, srgbOf(colour[1]) - stored.g,
+                            srgbOf(colour[2]) - stored.b, colour[3] - stored.a})
+            largestError = std::max(largestError, std::fabs(error));
+    }
+    EXPECT_LT(largestError, 1.0f / 255.0f);
+    EXPECT_NEAR(srgbOf(0.158f), 0.434f, 0.001f) << "the conversion above is the sRGB one";
 }
 
 // Left Ctrl + E writes "<model name>.glb" beside the model file from the rest pose, whatever

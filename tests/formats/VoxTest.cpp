@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <initializer_list>
@@ -319,4 +320,51 @@ TEST(Vox, DamagedFilesAreRefusedWithAMessageNamingFileAndFault)
     // A missing file and a folder are refused by name too.
     EXPECT_THROW(Vox::read("/nonexistent/model.vox"), std::runtime_error);
     EXPECT_THROW(Vox::read("/tmp"), std::runtime_error);
+}
+
+// A small file may place a large model many times over: every voxel walked counts towards the
+// cap, so one full 64^3 model placed 2,000 times at one spot (1.2 MB) is refused by name at
+// once instead of keeping the reader busy for minutes.
+TEST(Vox, ModelsPlacedOverAndOverAreRefusedByTheVoxelsWalked)
+{
+    std::vector<std::array<uint8_t, 4>> full;
+    for (int i = 0; i < 64 * 64 * 64; ++i)
+        full.push_back({uint8_t(i % 64), uint8_t(i / 64 % 64), uint8_t(i / 4096), 1});
+    VoxFile file;
+    file.model(64, 64, 64, full).transform(0, 1, "0 0 0");
+    Bytes members;
+    append(members, {1, 0, 2000});
+    for (int i = 0; i < 2000; ++i)
+        append(members, {2 + 2 * i});
+    file.chunk("nGRP", members);
+    for (int i = 0; i < 2000; ++i)
+        file.transform(2 + 2 * i, 3 + 2 * i, "0 0 0").shape(3 + 2 * i, 0);
+    const std::string error = parseError(file.bytes());
+    EXPECT_NE(error.find("couldn't read the .vox file \"test.vox\": it places more than 4000000 "
+                         "voxels"),
+              std::string::npos)
+        << error;
+}
+
+// Without a scene graph, the models that "PACK" counts are the frames of an animation: the
+// first is read, and the report says how many were left out. Without "PACK" every model is
+// read at its own cells.
+TEST(Vox, PackedModelsAreAnimationFramesOfWhichTheFirstIsRead)
+{
+    VoxFile frames;
+    Bytes count;
+    append(count, {3});
+    frames.chunk("PACK", count);
+    for (uint8_t frame = 0; frame < 3; ++frame)
+        frames.model(4, 1, 1, {{frame, 0, 0, 1}, {3, 0, 0, uint8_t(2 + frame)}});
+    Vox::ReadReport report;
+    const Bytes bytes = frames.bytes();
+    const auto first = Vox::parse(bytes.data(), bytes.size(), "run.vox", &report);
+    EXPECT_EQ(cellsOf(first), (std::set<CellColour>{{0, 0, -1, 255, 255, 255, 255},
+                                                    {3, 0, -1, 255, 255, 204, 255}}));
+    EXPECT_EQ(report.framesLeftOut, 2);
+
+    const auto both =
+        parse(VoxFile().model(1, 1, 1, {{0, 0, 0, 1}}).model(2, 1, 1, {{1, 0, 0, 1}}).bytes());
+    EXPECT_EQ(both.size(), 2u);
 }

@@ -36,7 +36,7 @@ async function validate(file) {
     let good = true;
     for (const pair of models) {
         const files = pair.split(",");
-        const base = path.basename(files[0], ".xml");
+        const base = path.basename(files[files.length - 1], ".xml"); // the last file tells pairs apart
         for (const extension of [".glb", ".gltf"]) {
             const output = path.join(outputFolder, base + extension);
             execFileSync(tool, ["export", ...files, "-o", output], { stdio: "inherit" });

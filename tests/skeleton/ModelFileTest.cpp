@@ -202,7 +202,8 @@ TEST(ModelFile, MissingFileStartsNewAndBadFilesAreRefused)
          "b=\"0\"/></skeleton><skeletonVoxelBindings><group constraintIndex=\"17\"><voxel/>"
          "</group></skeletonVoxelBindings></model>",
          nullptr, "stick 17", true},
-        {twoParticles, "<animations><animation>", "row", true},
+        {twoParticles, "<animations><animation>", "row 1, column 24", true}, // ends inside
+        {"\n  hello", nullptr, "(row 2, column 3)", true},                   // no element at all
     };
     const std::string model = folder.file("model.xml"), animation = folder.file("anim.xml");
     for (const auto& each : cases)
