@@ -129,7 +129,9 @@ int VoxelModel::add(const Voxel::Cell& cell, const Ogre::ColourValue& colour, ui
     // touches only the blocks around it.
     voxel->setGridPosition(cell.x, cell.y, cell.z);
     voxel->setQueryFlags(queryFlags);
-    voxel->build(colour);
+    // Grey first, then its colour: two box numbers, as voxels have always been numbered.
+    voxel->build(Ogre::ColourValue(0.5f, 0.5f, 0.5f, 1.0f));
+    voxel->setColour(colour);
     voxels.push_back(voxel);
     indices[voxel] = int(voxels.size()) - 1;
     if (firstStale == voxels.size() - 1)
