@@ -175,8 +175,13 @@ void EditorMode::prepare(const Ogre::StringVector& arguments)
     if (graphics && graphics->renderWindow && application && application->appData &&
         !application->appData->getUserFolder().empty())
     {
+        // The animations are copied too when no animation file is named: a save would write
+        // them beside the model.
         recovery = new RecoveryCopies(application->appData->getUserFolder(), modelFileName,
-                                      animationFileName);
+                                      animationFileName.empty()
+                                          ? companionAnimationFileName(modelFileName)
+                                          : animationFileName);
+        recovery->animationsOptional = animationFileName.empty();
         const std::string newer = recovery->findNewer();
         if (!newer.empty())
         {
@@ -220,6 +225,15 @@ void EditorMode::chooseFileNames(const Ogre::StringVector& arguments)
             writeLog("ERROR, no animation file with a .vox model, ignored " + arguments[1]);
         else
             animationFileName = arguments[1];
+    }
+    // Animations made without an animation file are saved beside the model under this name;
+    // the next start finds them there.
+    if (animationFileName.empty() && !importing)
+    {
+        const std::string companion = companionAnimationFileName(modelFileName);
+        std::error_code error;
+        if (std::filesystem::is_regular_file(companion, error))
+            animationFileName = companion;
     }
     writeLog("using file " + modelFileName);
     writeLog("using animation file " + animationFileName);
@@ -338,16 +352,10 @@ bool EditorMode::keyPressed(const KeyEvent& event)
             asStep("", [&] { runLogged([&] { setViewMode(new AnimateViewMode()); }); });
         break;
     case OIS::KC_W:
-        cameraVelocity.z += 1.0f;
-        break;
     case OIS::KC_S:
-        cameraVelocity.z -= 1.0f;
-        break;
     case OIS::KC_A:
-        cameraVelocity.x -= 1.0f;
-        break;
     case OIS::KC_D:
-        cameraVelocity.x += 1.0f;
+        followFlightKeys();
         break;
     case OIS::KC_R:
     case OIS::KC_B:
@@ -377,7 +385,15 @@ bool EditorMode::keyPressed(const KeyEvent& event)
             });
         break;
     case OIS::KC_O:
-        asStep("hidden voxel removal", [&] { runLogged([&] { removeHiddenVoxels(); }); });
+        asStep("hidden voxel removal",
+               [&]
+               {
+                   const size_t before = voxels.size();
+                   runLogged([&] { removeHiddenVoxels(); });
+                   const size_t removed = before - voxels.size();
+                   showNote("Removed " + std::to_string(removed) +
+                            (removed == 1 ? " hidden voxel" : " hidden voxels"));
+               });
         break;
     case OIS::KC_X:
         // Not a change: it only decides what the next edits do.
@@ -401,24 +417,19 @@ bool EditorMode::keyReleased(const KeyEvent& event)
         cameraVelocity = Ogre::Vector3::ZERO;
         return true;
     }
-    switch (event.key)
-    {
-    case OIS::KC_W:
-        cameraVelocity.z -= 1.0f;
-        break;
-    case OIS::KC_S:
-        cameraVelocity.z += 1.0f;
-        break;
-    case OIS::KC_A:
-        cameraVelocity.x += 1.0f;
-        break;
-    case OIS::KC_D:
-        cameraVelocity.x -= 1.0f;
-        break;
-    default:
-        break;
-    }
+    followFlightKeys();
     return true;
+}
+
+void EditorMode::followFlightKeys()
+{
+    // Counting presses and releases drifts for good after one release without its press (left
+    // Ctrl let go before S); the keys held now never do.
+    cameraVelocity = Ogre::Vector3::ZERO;
+    if (isKeyDown(OIS::KC_LCONTROL))
+        return;
+    cameraVelocity.z = float(isKeyDown(OIS::KC_W)) - float(isKeyDown(OIS::KC_S));
+    cameraVelocity.x = float(isKeyDown(OIS::KC_D)) - float(isKeyDown(OIS::KC_A));
 }
 
 bool EditorMode::mouseMoved(const Ogre::Vector2& delta)
@@ -501,6 +512,9 @@ void EditorMode::update(float timeStep)
     if (skeletonSimulating)
         skeleton->update(timeStep);
 
+    // Keys let go while the window had no focus send no release.
+    if (application && application->input)
+        followFlightKeys();
     Ogre::Camera* camera = getGraphics()->camera;
     const float speed = isKeyDown(OIS::KC_LSHIFT) ? 40.0f : 10.0f;
     camera->move((camera->getDerivedRight() * cameraVelocity.x +
@@ -1122,10 +1136,28 @@ void EditorMode::showNote(const std::string& text)
 
 void EditorMode::save()
 {
+    // Animations made without an animation file go beside the model rather than nowhere.
+    const bool newAnimationFile = animationFileName.empty() && !animations.empty();
+    if (newAnimationFile)
+        animationFileName = companionAnimationFileName(modelFileName);
     // Copies: saving may switch the view mode, and the names must not change under it.
     const std::string modelFile = modelFileName;
     const std::string animationFile = animationFileName;
     const int failuresBefore = saveFailures;
+    // A save shows the rest pose in the model view; the animator comes back to the same
+    // animation and time afterwards.
+    const AnimateViewMode* animating = dynamic_cast<const AnimateViewMode*>(viewMode);
+    const int animationShown = animating ? animating->currentAnimation : -1;
+    const float timeShown = animating ? animating->currentTime : 0.0f;
+    auto backToAnimation = [&]
+    {
+        if (animationShown < 0 || (viewMode && viewMode->name != "ModelView"))
+            return;
+        AnimateViewMode* view = new AnimateViewMode();
+        setViewMode(view);
+        view->selectAnimation(animationShown);
+        view->setTime(timeShown);
+    };
     // The re-binding a save makes joins the step it saves, so that undo takes both back.
     history->beginAmending();
     try
@@ -1135,15 +1167,20 @@ void EditorMode::save()
     catch (...)
     {
         history->commit();
+        runLogged(backToAnimation);
         throw;
     }
     history->commit();
+    runLogged(backToAnimation);
     if (saveFailures != failuresBefore)
         return;
     history->markSaved();
     if (recovery)
         recovery->discard();
     recoveredPosition = ~0ULL;
+    showNote(newAnimationFile ? "Saved, animations in " +
+                                    std::filesystem::path(animationFile).filename().string()
+                              : std::string("Saved"));
 }
 
 bool EditorMode::hasUnsavedChanges() const { return !history->isSaved(); }

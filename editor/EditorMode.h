@@ -152,6 +152,10 @@ public:
     // Chooses the file names from the command-line words and logs them.
     void chooseFileNames(const Ogre::StringVector& arguments);
     void saveModel(const std::string& modelFile, const std::string& animationFile);
+    // "<model name without .xml>_animations.xml" beside the model: where animations made
+    // without an animation file are saved, and found at the next start. A name past the
+    // 255-byte limit is shortened with a hash.
+    static std::string companionAnimationFileName(const std::string& modelFile);
     void loadModel(const std::string& modelFile, const std::string& animationFile);
     // Replaces the model by the voxels of a .vox file; the model file beside it must not exist
     // yet, so that the first save cannot overwrite work kept there.
@@ -166,6 +170,9 @@ public:
     int saveFailures = 0; // counts the files that could not be written
 
     Graphics* getGraphics();
+    // Sets cameraVelocity from the flight keys held now: W/S forwards and back, A/D sideways,
+    // nothing while left Ctrl is held.
+    void followFlightKeys();
     // Whether a key is held now (false without a keyboard).
     bool isKeyDown(int keyCode);
 

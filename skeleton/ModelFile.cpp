@@ -5,6 +5,7 @@
 #include "editor/EditorMode.h"
 
 #include "app/Log.h"
+#include "app/SafeFile.h"
 #include "editor/ModelViewMode.h"
 #include "editor/ViewMode.h"
 #include "editor/Voxel.h"
@@ -32,6 +33,17 @@ namespace
 std::string quoted(const std::string& fileName) { return "\"" + fileName + "\""; }
 
 } // namespace
+
+std::string EditorMode::companionAnimationFileName(const std::string& modelFile)
+{
+    const std::filesystem::path model(modelFile);
+    std::string stem = model.filename().string();
+    if (Ogre::StringUtil::endsWith(stem, ".xml", true))
+    {
+        stem.resize(stem.size() - 4);
+    }
+    return (model.parent_path() / fitFileName(stem, "_animations.xml")).string();
+}
 
 void EditorMode::saveModel(const std::string& modelFile, const std::string& animationFile)
 {
