@@ -203,7 +203,7 @@ void BarMenuView::layoutStatus()
     // taking the room the status line leaves (at least half of it).
     const std::string text = note.empty() ? status : status + "   " + note;
     const float room = messageWidth();
-    const float margins = Panel::unitsX(32 + 16);
+    const float margins = Panel::unitsX(32 + 32); // the text's own margins, and a little air
     float statusWidth = text.empty() ? 0.0f : statusPanel->textWidth(text) + margins;
     if (message.empty())
     {
