@@ -41,6 +41,18 @@ float MenuPanel::textWidth(const std::string& line) const
     }
     const float height = textElement->getCharHeight();
     const Ogre::FontPtr& font = textElement->getFont();
+    // Menus are built before their fonts are first drawn; with a window the font can load now,
+    // so that the first fit measures the real letters.
+    if (font && !font->isLoaded() && Graphics::instance && Graphics::instance->renderWindow)
+    {
+        try
+        {
+            font->load();
+        }
+        catch (const Ogre::Exception&)
+        {
+        }
+    }
     if (!font || !font->isLoaded())
     {
         return float(line.size()) * 0.5f * height; // about half as wide as high

@@ -25,7 +25,7 @@ public:
     // The width in pixels that `text` (Latin-1) takes at the text element's letter size.
     float textWidth(const std::string& text) const;
 
-    static constexpr float MIN_TEXT_SCALE = 0.7f;
+    static constexpr float MIN_TEXT_SCALE = 0.6f;
 
     std::string text;           // as given, before fitting
     bool ellipsisOnly = false;
