@@ -3,6 +3,7 @@
 #include "app/Application.h"
 #include "app/ApplicationMode.h"
 #include "app/Graphics.h"
+#include "app/Log.h"
 #include "common/OgreTextAreaOverlayElement2.h"
 
 #include <OgreFont.h>
@@ -49,8 +50,9 @@ float MenuPanel::textWidth(const std::string& line) const
         {
             font->load();
         }
-        catch (const Ogre::Exception&)
+        catch (const Ogre::Exception& error)
         {
+            writeLog("ERROR, font " + font->getName() + " did not load: " + error.what());
         }
     }
     if (!font || !font->isLoaded())
