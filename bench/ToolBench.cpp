@@ -19,6 +19,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstdlib>
 
 namespace
 {
@@ -48,8 +49,7 @@ public:
         for (int x = -sizeX / 2; x < sizeX / 2; ++x)
             for (int y = 0; y < sizeY; ++y)
                 for (int z = -sizeZ / 2; z < sizeZ / 2; ++z)
-                    editor->addVoxel(x, y, z,
-                                     Ogre::ColourValue(0.05f * float(x + 10), 0.5f, 0.5f),
+                    editor->addVoxel(x, y, z, Ogre::ColourValue(0.05f * float(x + 10), 0.5f, 0.5f),
                                      QUERY_VOXEL);
         flush();
     }
@@ -180,8 +180,11 @@ void selectAllAndMoveOneCell(benchmark::State& state)
         world.releaseButton();
         world.aimAt({8.0f, 10.0f, 0.0f}); // the X bar, right of the middle
         world.pressButton();
-        Ogre::Vector3 s = world.editor->projectToScreen(tool->dragAxis);
-        world.aimAtScreen(tool->dragStart.x + 1.5f / (150.0f * s.x), tool->dragStart.y);
+        // One and a half cells along the bar as drawn.
+        world.aimAtScreen(tool->dragStart.x +
+                              1.5f * tool->dragDirection.x /
+                                  (0.5f * float(world.engine.graphics.getWindowWidth())),
+                          tool->dragStart.y);
         int before = tool->startCells.empty() ? 0 : tool->startCells[0].x;
         world.hold();
         world.flush();
@@ -192,6 +195,105 @@ void selectAllAndMoveOneCell(benchmark::State& state)
     state.counters["cellsMoved"] = double(moved);
 }
 BENCHMARK(selectAllAndMoveOneCell)->Unit(benchmark::kMillisecond);
+
+// One held step of a drag of all 40,000 voxels whose pointer has not moved a cell's worth since
+// the last step: nothing moves, and nothing is filed again.
+void selectionDragStepThatMovesNothing(benchmark::State& state)
+{
+    BenchWorld world(40000);
+    world.lookFrom({0.0f, 20.0f, 160.0f}, {0.0f, 20.0f, 0.0f});
+    SelectToolMode* tool = world.install(new SelectToolMode());
+    world.aimAtScreen(-0.99f, 0.99f);
+    world.pressButton();
+    world.aimAtScreen(0.99f, -0.99f);
+    world.hold();
+    world.releaseButton();
+    world.aimAt(tool->selection.empty() ? Ogre::Vector3::ZERO
+                                        : Ogre::Vector3(8.0f, 20.0f, 0.0f)); // the X bar
+    world.pressButton();
+    world.hold();
+    world.flush();
+    for (auto _ : state)
+    {
+        world.hold();
+        world.flush();
+    }
+    state.counters["selected"] = double(tool->selection.size());
+    state.counters["dragging"] = double(tool->state == SelectToolMode::Dragging);
+    world.releaseButton();
+}
+BENCHMARK(selectionDragStepThatMovesNothing)->Unit(benchmark::kMillisecond);
+
+// Key O on the 40,000-voxel block bound to a stick figure: the sight lines, then every hidden
+// voxel out of the list and its group, recorded for undo.
+void removeHiddenVoxelsBound(benchmark::State& state)
+{
+    BenchWorld world(40000);
+    world.addFigure();
+    std::srand(1);
+    size_t before = world.editor->voxels.size();
+    for (auto _ : state)
+        world.press(OIS::KC_O);
+    state.counters["removed"] = double(before - world.editor->voxels.size());
+}
+BENCHMARK(removeHiddenVoxelsBound)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// Only the removal of key O: the same voxels (all but the outer layer) removed from the bound
+// 40,000-voxel block as one recorded step, without the sight lines.
+void removeInnerVoxelsBound(benchmark::State& state)
+{
+    BenchWorld world(40000);
+    world.addFigure();
+    std::vector<int> inner;
+    const std::vector<Voxel*>& voxels = world.editor->voxels;
+    for (size_t i = 0; i < voxels.size(); ++i)
+    {
+        const Voxel::Cell& c = voxels[i]->gridPosition;
+        if (c.x > -10 && c.x < 9 && c.y > 0 && c.y < 39 && c.z > -25 && c.z < 24)
+            inner.push_back(int(i));
+    }
+    for (auto _ : state)
+        world.editor->asStep("hidden voxel removal", [&] { world.editor->removeVoxels(inner); });
+    state.counters["removed"] = double(inner.size());
+}
+BENCHMARK(removeInnerVoxelsBound)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// One dab of a mirrored paint stroke on the 40,000-voxel block: the voxel and its twin.
+void mirroredPaintDab40000(benchmark::State& state)
+{
+    BenchWorld world(40000);
+    world.press(OIS::KC_X);
+    world.install(new PaintToolMode());
+    world.aimAt({0.5f, 20.5f, world.front});
+    world.pressButton();
+    for (auto _ : state)
+    {
+        world.hold();
+        world.flush();
+    }
+    world.releaseButton();
+}
+BENCHMARK(mirroredPaintDab40000)->Unit(benchmark::kMillisecond);
+
+// One addVoxel beside the 40,000-voxel block, far from the origin, and the frame that draws it:
+// only the blocks around the new cell are built again.
+void addVoxelBesideBlock(benchmark::State& state)
+{
+    BenchWorld world(40000);
+    const size_t builds = world.editor->getVoxelBatches()->builds;
+    for (auto _ : state)
+    {
+        world.editor->addVoxel(30, 5, 30, Ogre::ColourValue::Red, QUERY_VOXEL);
+        world.flush();
+        state.PauseTiming();
+        world.editor->removeVoxel(int(world.editor->voxels.size()) - 1);
+        world.flush();
+        state.ResumeTiming();
+    }
+    state.counters["blocksBuilt"] =
+        double(world.editor->getVoxelBatches()->builds - builds) / double(state.iterations());
+}
+BENCHMARK(addVoxelBesideBlock)->Unit(benchmark::kMicrosecond);
 
 // One fixed step and frame of a drag of a hand with the whole figure selected: the tool's held
 // step, the skeleton step, the bones redrawn and 4,000 bound voxels placed.
@@ -338,8 +440,8 @@ void sculptAdd(benchmark::State& state)
                 editor->history->begin("");
         }
         state.ResumeTiming();
-        editor->addVoxel(layer % 40 - 20, 30 + layer / 40 % 20, 20, Ogre::ColourValue(0.5f, 0.5f, 0.5f),
-                         QUERY_NEW_VOXEL);
+        editor->addVoxel(layer % 40 - 20, 30 + layer / 40 % 20, 20,
+                         Ogre::ColourValue(0.5f, 0.5f, 0.5f), QUERY_NEW_VOXEL);
         ++layer;
     }
     if (state.range(0))

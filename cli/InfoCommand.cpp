@@ -83,7 +83,8 @@ void printCounts(const ModelDocument& document, std::ostream& out)
 
 std::vector<std::string> findProblems(const ModelDocument& document)
 {
-    std::vector<std::string> problems;
+    // What the reader mended comes first: a file that needed mending is a problem.
+    std::vector<std::string> problems = document.problems;
     const size_t particleCount = document.particles.size();
 
     for (size_t i = 0; i < document.animations.size(); ++i)

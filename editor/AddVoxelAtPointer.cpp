@@ -74,7 +74,7 @@ void EditorMode::addVoxelAtPointer()
     }
     // New voxels are always grey and stay unpickable until the button is released.
     addVoxel(cell.x, cell.y, cell.z, Ogre::ColourValue(0.5f, 0.5f, 0.5f, 1.0f), QUERY_NEW_VOXEL);
-    if (mirrorEditing)
+    if (mirror.isOn())
     {
         // The mirror cell too; one that is taken keeps its voxel.
         const Voxel::Cell twin = mirroredCell(cell);

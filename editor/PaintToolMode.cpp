@@ -23,6 +23,6 @@ void PaintToolMode::mouseHeld(const OIS::MouseButtonID*)
     editor->paintVoxel(index, modelView->colour);
     if (twin != -1)
         editor->paintVoxel(twin, modelView->colour);
-    if (editor->mirrorEditing)
+    if (editor->mirror.isOn())
         editor->history->markMirrored();
 }

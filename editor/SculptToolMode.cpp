@@ -26,7 +26,7 @@ void SculptToolMode::mousePressed(const OIS::MouseButtonID* button)
             editor->removeVoxel(std::max(index, twin));
             if (twin != -1)
                 editor->removeVoxel(std::min(index, twin));
-            if (editor->mirrorEditing)
+            if (editor->mirror.isOn())
                 editor->history->markMirrored();
         }
     }
@@ -43,8 +43,5 @@ void SculptToolMode::mouseHeld(const OIS::MouseButtonID*)
 void SculptToolMode::mouseReleased(const OIS::MouseButtonID*)
 {
     // The layer laid during this drag becomes pickable, so the next drag builds on top of it.
-    for (Voxel* voxel : editor->voxels)
-    {
-        voxel->setQueryFlags(QUERY_VOXEL);
-    }
+    editor->model.setQueryFlags(QUERY_VOXEL);
 }

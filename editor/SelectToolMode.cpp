@@ -5,6 +5,7 @@
 #include "editor/QueryFlags.h"
 #include "editor/SelectorRectangle.h"
 #include "editor/UndoHistory.h"
+#include "editor/VoxelModel.h"
 
 #include <OgreManualObject.h>
 #include <OgreMath.h>
@@ -12,14 +13,22 @@
 #include <OgreSceneManager.h>
 #include <OgreSceneNode.h>
 
+#include <algorithm>
+#include <string>
+
 namespace
 {
 
 const char* const barNames[] = {"SelectArrowX", "SelectArrowY", "SelectArrowZ"};
 
-// Cells moved per unit of pointer travel along the axis's screen projection (both in normalised
-// screen units), so that a bar follows the pointer roughly at the default camera distance.
-const float moveScale = 150.0f;
+// A bar seen nearly end-on would move many cells per pixel: never more than one per this many
+// pixels of pointer travel.
+const float minimumCellPixels = 8.0f;
+
+std::string countText(size_t count, const char* what)
+{
+    return std::to_string(count) + (count == 1 ? " voxel " : " voxels ") + what;
+}
 
 } // namespace
 
@@ -172,6 +181,20 @@ void SelectToolMode::pickBar()
         dragAxis = Ogre::Vector3(0.0f, 0.0f, 1.0f);
     }
     dragStart = editor->getPointerScreenPosition();
+    // The bar's direction on screen, one cell long, at the selection's centre as drawn.
+    Ogre::Vector3 centre = Ogre::Vector3::ZERO;
+    for (Voxel* voxel : selection)
+    {
+        centre += voxel->getPosition();
+    }
+    centre /= float(selection.size());
+    const Ogre::Vector3 from = editor->projectToScreen(centre);
+    const Ogre::Vector3 to = editor->projectToScreen(centre + editor->modelOrientation * dragAxis);
+    Graphics* graphics = editor->getGraphics();
+    const float halfWidth = 0.5f * float(graphics->getWindowWidth());
+    const float halfHeight = 0.5f * float(graphics->getWindowHeight());
+    dragDirection = Ogre::Vector2((to.x - from.x) * halfWidth, (to.y - from.y) * halfHeight);
+    movedCells = 0;
     // With mirror editing, a selection on both sides of the mirror plane moves mirrored: the
     // cells left of it (x < 0) go the other way along X.
     bool left = false, right = false;
@@ -179,16 +202,25 @@ void SelectToolMode::pickBar()
     {
         (cell.x < 0 ? left : right) = true;
     }
-    mirroredMove = editor->mirrorEditing && left && right;
+    mirroredMove = editor->mirror.isOn() && left && right;
     state = Dragging;
 }
 
 void SelectToolMode::moveSelection()
 {
-    Ogre::Vector3 delta = editor->getPointerScreenPosition() - dragStart;
-    Ogre::Vector3 s = editor->projectToScreen(dragAxis);
-    float amount =
-        delta.x * s.x * moveScale + delta.y * s.y * moveScale + delta.z * s.z * moveScale;
+    // The pointer's travel along the bar, in cells as drawn (at most one per 8 pixels).
+    const Ogre::Vector3 delta = editor->getPointerScreenPosition() - dragStart;
+    Graphics* graphics = editor->getGraphics();
+    const Ogre::Vector2 travel(delta.x * 0.5f * float(graphics->getWindowWidth()),
+                               delta.y * 0.5f * float(graphics->getWindowHeight()));
+    const float cellPixels = dragDirection.length();
+    const float along = cellPixels > 0.0f ? travel.dotProduct(dragDirection) / cellPixels : 0.0f;
+    const int cells = static_cast<int>(along / std::max(cellPixels, minimumCellPixels));
+    if (cells == movedCells)
+    {
+        return; // nothing moves: nothing is filed again
+    }
+    movedCells = cells;
     if (mirroredMove)
     {
         editor->history->markMirrored();
@@ -197,16 +229,42 @@ void SelectToolMode::moveSelection()
     for (size_t i = 0; i < selection.size(); ++i)
     {
         const Voxel::Cell& start = startCells[i];
-        const float side = mirroredMove && start.x < 0 ? -1.0f : 1.0f;
-        int x = start.x + static_cast<int>(side * dragAxis.x * amount);
-        int y = start.y + static_cast<int>(dragAxis.y * amount);
-        int z = start.z + static_cast<int>(dragAxis.z * amount);
-        editor->moveVoxel(selection[i], x, y, z);
+        const int side = mirroredMove && start.x < 0 ? -1 : 1;
+        const Voxel::Cell cell{start.x + side * int(dragAxis.x) * cells,
+                               start.y + int(dragAxis.y) * cells,
+                               start.z + int(dragAxis.z) * cells};
+        if (!(selection[i]->gridPosition == cell))
+        {
+            editor->moveVoxel(selection[i], cell.x, cell.y, cell.z);
+        }
+    }
+}
+
+void SelectToolMode::settleMove()
+{
+    const VoxelModel::Settled settled = editor->model.settle(std::vector<Voxel*>(selection));
+    std::string text;
+    if (settled.replaced)
+    {
+        text = countText(settled.replaced, "replaced");
+    }
+    if (settled.dropped)
+    {
+        text += (text.empty() ? "" : ", ") + countText(settled.dropped, "dropped");
+    }
+    if (!text.empty())
+    {
+        editor->showNote(text);
     }
 }
 
 void SelectToolMode::deselect()
 {
+    if (state == Dragging)
+    {
+        state = Selected;
+        settleMove();
+    }
     for (size_t i = 0; i < selection.size(); ++i)
     {
         selection[i]->setColour(savedColours[i]);

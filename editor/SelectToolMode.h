@@ -48,6 +48,10 @@ public:
     std::vector<Ogre::ColourValue> savedColours;
     Ogre::Vector3 dragAxis = Ogre::Vector3::ZERO;
     Ogre::Vector3 dragStart = Ogre::Vector3::ZERO;
+    // One cell along the dragged bar as drawn at the selection's centre, in pixels (y up).
+    Ogre::Vector2 dragDirection = Ogre::Vector2::ZERO;
+    // Cells the selection stands moved along the bar now.
+    int movedCells = 0;
     SelectorRectangle* rectangle = nullptr; // owned
     // This drag moves the cells left of the mirror plane the mirrored way (mirror editing with a
     // selection on both sides).
@@ -58,6 +62,9 @@ private:
     void finishSelection();
     void pickBar();
     void moveSelection();
+    // Ends a move: a moved voxel replaces an unmoved one in its cell, and of moved voxels in
+    // one cell the earliest in the list stays; the bar says how many went.
+    void settleMove();
     void createBar(const std::string& name, const Ogre::Vector3& position,
                    const Ogre::Quaternion& orientation);
     void removeBars();

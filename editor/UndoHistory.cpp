@@ -29,7 +29,6 @@ void UndoHistory::begin(const std::string& name)
     step.reset(new UndoStep(name));
     amending = false;
     savedWhileOpen = false;
-    voxelIndices.clear();
 }
 
 void UndoHistory::beginAmending()
@@ -44,7 +43,6 @@ void UndoHistory::commit()
     if (depth == 0 || --depth > 0)
         return;
     closeSkeletonChange();
-    voxelIndices.clear();
     std::unique_ptr<UndoStep> finished = std::move(step);
     finished->seal();
     if (finished->empty())
@@ -177,7 +175,6 @@ void UndoHistory::voxelAdded(int index)
     if (!recording())
         return;
     closeSkeletonChange();
-    voxelIndices.clear();
     step->addVoxelRecord(UndoStep::Kind::VoxelAdded, recordOf(*editor, index, false));
 }
 
@@ -186,8 +183,15 @@ void UndoHistory::voxelRemoving(int index)
     if (!recording())
         return;
     closeSkeletonChange();
-    voxelIndices.clear();
     step->addVoxelRecord(UndoStep::Kind::VoxelRemoved, recordOf(*editor, index, true));
+}
+
+void UndoHistory::voxelRemoving(const UndoStep::VoxelRecord& record)
+{
+    if (!recording())
+        return;
+    closeSkeletonChange();
+    step->addVoxelRecord(UndoStep::Kind::VoxelRemoved, record);
 }
 
 void UndoHistory::colourChanging(int index, const Ogre::ColourValue& after)
@@ -204,7 +208,7 @@ void UndoHistory::cellChanged(Voxel* voxel, const Voxel::Cell& before,
     if (!recording())
         return;
     closeSkeletonChange();
-    const int index = indexOf(voxel);
+    const int index = editor->findVoxel(voxel);
     if (index < 0)
         return;
     step->addCellChange(index, before, voxel->gridPosition, nodeBefore,
@@ -256,14 +260,3 @@ void UndoHistory::animationAdded(const Animation& animation)
     step->addAnimation(animation);
 }
 
-int UndoHistory::indexOf(Voxel* voxel)
-{
-    if (voxelIndices.empty())
-    {
-        voxelIndices.reserve(editor->voxels.size());
-        for (size_t i = 0; i < editor->voxels.size(); ++i)
-            voxelIndices.emplace(editor->voxels[i], int(i));
-    }
-    auto found = voxelIndices.find(voxel);
-    return found == voxelIndices.end() ? -1 : found->second;
-}

@@ -40,6 +40,10 @@ public:
     void voxelAdded(int index);
     // Before the voxel at index is destroyed.
     void voxelRemoving(int index);
+    // The same, with the record made by the caller (many voxels going at once).
+    void voxelRemoving(const UndoStep::VoxelRecord& record);
+    // Whether changes reported now are kept: a step is open and no step is being replayed.
+    bool isRecording() const { return recording(); }
     // Before the voxel at index takes a new colour.
     void colourChanging(int index, const Ogre::ColourValue& after);
     // After a voxel was moved to another cell; before and nodeBefore are where it was.
@@ -79,7 +83,6 @@ private:
     // A pending skeleton change is closed by the next change or the end of the step.
     void closeSkeletonChange();
     bool recording() const { return step && !replaying; }
-    int indexOf(Voxel* voxel);
     void trim();
 
     EditorMode* editor; // back pointer
@@ -87,7 +90,6 @@ private:
     std::vector<std::unique_ptr<UndoStep>> undone; // the last undone at the back
     std::unique_ptr<UndoStep> step;                // the one open
     std::unique_ptr<UndoStep::SkeletonState> skeletonBefore;
-    std::unordered_map<Voxel*, int> voxelIndices; // built on demand while a step moves voxels
     int depth = 0;
     bool amending = false;
     bool replaying = false;

@@ -86,7 +86,7 @@ void applySkeletonState(EditorMode& editor, const UndoStep::SkeletonChange& chan
         particles[i]->oldPosition = state.oldPositions[i];
     }
     editor.baseAnimation.frames = state.restFrames;
-    editor.modelOrientation = state.orientation;
+    // Not the turn: M is no step, and an undone step must not turn anything.
     for (const UndoStep::SkeletonChange::Placement& place : change.placements)
     {
         Voxel* voxel = editor.voxels[size_t(place.index)];
@@ -96,38 +96,10 @@ void applySkeletonState(EditorMode& editor, const UndoStep::SkeletonChange& chan
             setVoxelPlace(voxel, place.nodeBefore, place.offsetBefore);
     }
     if (change.groupsChanged)
-    {
-        std::map<int, Skeleton::BindingGroup>& bindings = editor.skeleton->bindings;
-        bindings.clear();
-        for (const auto& [stick, indices] : state.groups)
-        {
-            Skeleton::BindingGroup& group = bindings[stick];
-            group.constraintIndex = stick;
-            group.elements.reserve(indices.size());
-            for (int index : indices)
-                group.elements.push_back(editor.voxels[size_t(index)]);
-        }
-    }
+        editor.model.setBindings(state.groups);
     editor.destroySkeletonObjects();
     if (!editor.skeleton->entries.empty())
         editor.createSkeletonObjects();
-}
-
-void insertVoxel(EditorMode& editor, const UndoStep::VoxelRecord& record)
-{
-    Voxel* voxel = editor.createVoxel();
-    // The cell first: the drawing layer files the voxel by its cell when it is built.
-    voxel->gridPosition = record.cell;
-    voxel->build(record.colour);
-    voxel->setQueryFlags(QUERY_VOXEL);
-    setVoxelPlace(voxel, record.nodePosition, record.bindOffset);
-    editor.voxels.insert(editor.voxels.begin() + record.index, voxel);
-    if (record.group < 0)
-        return;
-    Skeleton::BindingGroup& group = editor.skeleton->bindings[record.group];
-    group.constraintIndex = record.group;
-    const size_t place = std::min(size_t(record.groupPosition), group.elements.size());
-    group.elements.insert(group.elements.begin() + place, voxel);
 }
 
 void setFrame(EditorMode& editor, const UndoStep::FrameChange& change, bool after)
@@ -160,27 +132,12 @@ UndoStep::SkeletonState UndoStep::SkeletonState::capture(EditorMode& editor)
     state.orientation = editor.modelOrientation;
     state.nodes.reserve(editor.voxels.size());
     state.offsets.reserve(editor.voxels.size());
-    std::unordered_map<const Skeleton::Element*, int> indexOf;
-    indexOf.reserve(editor.voxels.size());
-    for (size_t i = 0; i < editor.voxels.size(); ++i)
+    for (Voxel* voxel : editor.voxels)
     {
-        Voxel* voxel = editor.voxels[i];
         state.nodes.push_back(voxel->getPosition());
         state.offsets.push_back(voxel->bindOffset);
-        indexOf.emplace(voxel, int(i));
     }
-    for (const auto& [stick, group] : editor.skeleton->bindings)
-    {
-        std::vector<int> indices;
-        indices.reserve(group.elements.size());
-        for (const Skeleton::Element* element : group.elements)
-        {
-            auto found = indexOf.find(element);
-            if (found != indexOf.end())
-                indices.push_back(found->second);
-        }
-        state.groups.emplace_back(stick, std::move(indices));
-    }
+    state.groups = editor.model.bindingGroups();
     state.posed = dynamic_cast<AnimateViewMode*>(editor.viewMode) != nullptr;
     return state;
 }
@@ -430,7 +387,7 @@ void UndoStep::apply(EditorMode& editor, const Part& part, bool forward) const
         const VoxelRecord& record = voxelRecords[part.slot];
         // Undoing an addition is a removal, and the other way round.
         if ((part.kind == Kind::VoxelAdded) == forward)
-            insertVoxel(editor, record);
+            editor.model.restore(record);
         else
             editor.removeVoxel(record.index);
         break;
@@ -438,16 +395,14 @@ void UndoStep::apply(EditorMode& editor, const Part& part, bool forward) const
     case Kind::Colour:
     {
         const ColourChange& change = colourChanges[part.slot];
-        editor.voxels[size_t(change.index)]->recolour(forward ? change.after : change.before);
+        editor.model.recolour(change.index, forward ? change.after : change.before);
         break;
     }
     case Kind::Cell:
     {
         const CellChange& change = cellChanges[part.slot];
-        Voxel* voxel = editor.voxels[size_t(change.index)];
-        const Voxel::Cell& cell = forward ? change.after : change.before;
-        voxel->setGridPosition(cell.x, cell.y, cell.z);
-        voxel->setPosition(forward ? change.nodeAfter : change.nodeBefore);
+        editor.model.placeInCell(change.index, forward ? change.after : change.before,
+                                 forward ? change.nodeAfter : change.nodeBefore);
         break;
     }
     case Kind::Skeleton:

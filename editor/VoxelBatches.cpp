@@ -678,3 +678,11 @@ size_t VoxelBatches::drawnEdges() const
         total += entry.second->edges;
     return total;
 }
+
+size_t VoxelBatches::voxelCount() const
+{
+    size_t count = 0;
+    for (const auto& block : blocks)
+        count += block.second->voxels.size();
+    return count;
+}

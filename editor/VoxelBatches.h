@@ -82,6 +82,8 @@ public:
     static bool nameBefore(unsigned a, unsigned b);
 
     size_t blockCount() const { return blocks.size(); }
+    // Voxels filed in all blocks: the voxel list's length while the two agree.
+    size_t voxelCount() const;
     // The block holding the cell, or null.
     const VoxelBlock* blockAt(const Voxel::Cell& cell) const;
     // Faces and outline edges drawn now (after a flush), for tests and benchmarks.

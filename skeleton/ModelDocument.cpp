@@ -317,6 +317,8 @@ void readModel(const TiXmlElement* model, ModelDocument& document)
     }
 
     std::unordered_set<ModelDocument::Voxel, CellHash, SameCell> taken;
+    // Per voxel of the file, its index in the kept list, or -1 when its cell was taken.
+    std::vector<int> keptIndex;
     for (const TiXmlElement* element = voxelsElement->FirstChildElement("voxel"); element;
          element = element->NextSiblingElement("voxel"))
     {
@@ -327,10 +329,19 @@ void readModel(const TiXmlElement* model, ModelDocument& document)
         voxel.x = readInteger(element, "x");
         voxel.y = readInteger(element, "y");
         voxel.z = readInteger(element, "z");
-        // A second voxel in a cell is dropped, and later indices count without it.
+        // A second voxel in a cell is dropped (older versions could write one after a move),
+        // and the bindings are renumbered to the kept list.
         if (taken.insert(voxel).second)
         {
+            keptIndex.push_back(static_cast<int>(document.voxels.size()));
             document.voxels.push_back(voxel);
+        }
+        else
+        {
+            keptIndex.push_back(-1);
+            document.problems.push_back("2 voxels in cell (" + std::to_string(voxel.x) + ", " +
+                                        std::to_string(voxel.y) + ", " +
+                                        std::to_string(voxel.z) + "): the later one dropped");
         }
     }
 
@@ -379,11 +390,15 @@ void readModel(const TiXmlElement* model, ModelDocument& document)
                  element = element->NextSiblingElement("voxel"))
             {
                 const int index = readInteger(element, "index");
-                if (index < 0 || static_cast<size_t>(index) >= document.voxels.size())
+                if (index < 0 || static_cast<size_t>(index) >= keptIndex.size())
                 {
                     throw std::out_of_range("invalid vector<T> subscript");
                 }
-                group.voxels.push_back(index);
+                // An entry that named a dropped voxel goes with it.
+                if (keptIndex[static_cast<size_t>(index)] >= 0)
+                {
+                    group.voxels.push_back(keptIndex[static_cast<size_t>(index)]);
+                }
             }
             document.groups.push_back(std::move(group));
         }
@@ -413,6 +428,7 @@ bool readModelFile(const std::string& fileName, ModelDocument& document)
         document.particles.clear();
         document.sticks.clear();
         document.groups.clear();
+        document.problems.clear();
         return false;
     }
     const TiXmlElement* model = xml.FirstChildElement("model");

@@ -14,7 +14,8 @@ class Skeleton;
 // editor, the command-line tool and the converters share one reader and one writer.
 //
 // The reader keeps the editor's rules for hand-edited files: the same defaults for missing
-// values, a voxel whose cell is taken dropped (later indices count without it), a stick naming
+// values, a voxel whose cell is taken dropped (bindings renumbered to the kept voxels, and the
+// drop noted in `problems`), a stick naming
 // an id that no particle has dropped, ids taken as written.
 struct ModelDocument
 {
@@ -48,6 +49,9 @@ struct ModelDocument
     std::vector<Stick> sticks;
     std::vector<Group> groups; // in file order; of two with one index the later one counts
     std::vector<Animation> animations;
+    // What the reader mended, one line each ("2 voxels in cell (x, y, z): the later one
+    // dropped"); never written.
+    std::vector<std::string> problems;
 
     // The index in `particles` of the first particle with this id, or -1.
     int findParticle(int id) const;

@@ -9,10 +9,16 @@ namespace PoseMirror
 
 std::vector<int> partners(const std::vector<std::string>& names)
 {
-    // The first particle of a name wins, as Skeleton::findEntry finds it.
-    std::unordered_map<std::string, int> indexOf;
+    // Each particle pairs once: the k-th particle of a name with the k-th of its partner's
+    // name, so that two particles of one name never both take the same partner's place.
+    std::unordered_map<std::string, std::vector<int>> indicesOf;
+    std::vector<size_t> occurrence(names.size());
     for (size_t i = 0; i < names.size(); ++i)
-        indexOf.emplace(names[i], int(i));
+    {
+        std::vector<int>& indices = indicesOf[names[i]];
+        occurrence[i] = indices.size();
+        indices.push_back(int(i));
+    }
 
     std::vector<int> result(names.size());
     for (size_t i = 0; i < names.size(); ++i)
@@ -26,9 +32,9 @@ std::vector<int> partners(const std::vector<std::string>& names)
             partner = "left" + name.substr(5);
         else
             continue;
-        auto found = indexOf.find(partner);
-        if (found != indexOf.end())
-            result[i] = found->second;
+        auto found = indicesOf.find(partner);
+        if (found != indicesOf.end() && occurrence[i] < found->second.size())
+            result[i] = found->second[occurrence[i]];
     }
     return result;
 }

@@ -19,7 +19,8 @@ inline Ogre::Vector3 reflect(const Ogre::Vector3& position)
     return Ogre::Vector3(-position.x, position.y, position.z);
 }
 
-// For each particle name, the index of its partner (its own index when it has none).
+// For each particle name, the index of its partner (its own index when it has none); the k-th
+// particle of a name pairs with the k-th particle of the partner name.
 std::vector<int> partners(const std::vector<std::string>& names);
 
 // The partners of the skeleton's particles, by the names of its entries (in particle order).

@@ -45,9 +45,9 @@ with tempfile.TemporaryDirectory() as folder:
         file.write("<model>\n<voxels>\n</model>\n")
     zero = os.path.join(folder, "zero.xml")
     with open(zero, "w") as file:
-        file.write('<model><voxels><voxel/></voxels><skeleton><particle id="1"/><particle id="2"/>'
-                   '<stick a="1" b="2"/></skeleton><skeletonVoxelBindings><group><voxel/></group>'
-                   '</skeletonVoxelBindings></model>')
+        file.write('<model><voxels><voxel/><voxel/></voxels><skeleton><particle id="1"/>'
+                   '<particle id="2"/><stick a="1" b="2"/></skeleton><skeletonVoxelBindings><group>'
+                   '<voxel/></group></skeletonVoxelBindings></model>')
     bad_group = os.path.join(folder, "badgroup.xml")
     with open(bad_group, "w") as file:
         file.write('<model><voxels><voxel/></voxels><skeleton><particle id="1"/><particle id="2" '
@@ -55,7 +55,7 @@ with tempfile.TemporaryDirectory() as folder:
                    'constraintIndex="5"><voxel/></group></skeletonVoxelBindings></model>')
     status, out, err = run("info", zero)
     expect("a zero-length stick", status == 1 and "stick 0 (particles 1 and 2) has zero length"
-           in out, out + err)
+           in out and "2 voxels in cell (0, 0, 0): the later one dropped" in out, out + err)
     for arguments in (["info", os.path.join(folder, "none.xml")], ["info", broken],
                       ["export", broken, "-o", os.path.join(folder, "out.glb")]):
         status, out, err = run(*arguments)

@@ -253,26 +253,30 @@ def test_select_and_move(build_dir):
         editor.wait_frames(4)
         shoot(editor, "select_1_block_selected.png")
 
-        # Drag the X bar far from the centroid (2.5, 1, 3.5), where no other bar lies.
+        # Drag the X bar, far from the centroid (2.5, 1, 3.5) where no other bar lies, one and a
+        # half cells' worth of pixels (as drawn at the centroid) to the left: the three columns
+        # land on x = 0 to 2, and the two voxels of x = 0 are replaced.
         start_pixel = camera.pixel((9.5, 1.0, 3.5))
-        end_pixel = (start_pixel[0] + 100, start_pixel[1] + 10)
-        axis = camera.ndc((1.0, 0.0, 0.0))
-        p0, p1 = camera.pointer_ndc(*start_pixel), camera.pointer_ndc(*end_pixel)
-        amount = int(((p1[0] - p0[0]) * axis[0] + (p1[1] - p0[1]) * axis[1]) * 150.0)
-        check(amount >= 1, f"the chosen drag moves {amount} cells")
+        cell = camera.pixel((3.5, 1.0, 3.5))[0] - camera.pixel((2.5, 1.0, 3.5))[0]
+        end_pixel = (start_pixel[0] - int(1.5 * cell), start_pixel[1] + 10)
         editor.drag(*start_pixel, *end_pixel, steps=6)
+        editor.wait_for_log("2 voxels replaced")
         editor.wait_frames(4)
         shoot(editor, "select_2_moved_and_released.png")
         save(editor, model)
-        cells = read_voxels(model)
-        expected = {(x + amount if x >= 1 else x, y, z) for x, y, z in wall}
+        cells = read_voxels(model)  # one voxel per cell
+        expected = {(x, y, 3) for y in range(2) for x in range(-3, 3)}
         check(set(cells) == expected,
-              f"moved by {amount}: missing {sorted(expected - set(cells))}, "
-              f"extra {sorted(set(cells) - expected)}")
+              f"missing {sorted(expected - set(cells))}, extra {sorted(set(cells) - expected)}")
         check(all(colour == (0.5, 0.5, 0.5) for colour in cells.values()),
               "the selection's red must not reach the file")
         editor.close()
         check(editor.wait_exit() == 0, f"exit status {editor.exit_status}")
+    # The saved file opens again.
+    with Editor(build_dir, name="select-reopen") as editor:
+        start(editor, model)
+        editor.close()
+        check(editor.wait_exit() == 0, f"reopening: exit status {editor.exit_status}")
     shutil.rmtree(folder, ignore_errors=True)
 
 

@@ -2,6 +2,7 @@
 
 #include "editor/QueryFlags.h"
 #include "skeleton/Skeleton.h"
+#include "skeleton/VerletParticle.h"
 #include "skeleton/VerletParticleSystem.h"
 #include "tests/editor/EditorTestFixture.h"
 
@@ -115,4 +116,42 @@ TEST(EditorKeys, CameraFliesOnlyWhileFlightKeysAreHeldAndLeftControlIsNot)
         editor->update(0.016f);
         EXPECT_EQ(camera->getPosition(), before);
     }
+}
+
+// M turns a model without a skeleton too, and is no step: undo and redo after it leave the whole
+// model turned as it is, particles and voxels together.
+TEST(EditorKeys, MTurnsEveryModelAndUndoNeverTurnsItBack)
+{
+    EditorTestFixture session;
+    EditorMode* editor = session.editor;
+    auto expectTurnedAtRest = [&](const char* when)
+    {
+        const Ogre::Quaternion& turn = editor->modelOrientation;
+        for (Voxel* voxel : editor->voxels)
+        {
+            const Voxel::Cell& c = voxel->gridPosition;
+            const Ogre::Vector3 centre(float(c.x) + 0.5f, float(c.y) + 0.5f, float(c.z) + 0.5f);
+            ASSERT_LT(voxel->getPosition().distance(turn * centre), 0.01f) << when;
+        }
+        const std::vector<Ogre::Vector3>* rest = editor->baseAnimation.findFrame(0.0f);
+        for (size_t i = 0; rest && i < rest->size(); ++i)
+            ASSERT_LT(editor->skeleton->system->particles[i]->position.distance(turn * (*rest)[i]),
+                      0.01f)
+                << when;
+    };
+    editor->addVoxel(3, 0, 0, Ogre::ColourValue::Blue, QUERY_VOXEL);
+    session.press(OIS::KC_M);
+    EXPECT_NE(editor->modelOrientation, Ogre::Quaternion::IDENTITY);
+    expectTurnedAtRest("a model without a skeleton");
+
+    session.loadSample();
+    session.press(OIS::KC_R);
+    session.press(OIS::KC_M);
+    session.press(OIS::KC_M);
+    const Ogre::Quaternion turned = editor->modelOrientation;
+    editor->undo();
+    EXPECT_EQ(editor->modelOrientation, turned);
+    expectTurnedAtRest("undo after M");
+    editor->redo();
+    expectTurnedAtRest("redo after M");
 }

@@ -76,6 +76,16 @@ public:
         application.graphics = nullptr;
     }
 
+    // A fresh editor started on these files, as the next start of the program would be.
+    void reopen(const Ogre::StringVector& files)
+    {
+        editor->deactivate();
+        delete editor;
+        engine.sceneManager->clearScene();
+        editor = new EditorMode(&application);
+        editor->createMenus = false;
+        editor->prepare(files);
+    }
     void loadSample()
     {
         editor->loadModel((EXAMPLES / "bramblewick.xml").string(),

@@ -44,7 +44,7 @@ TEST(ImportVox, VoxModelIsImportedAndSavedAsTheModelFileBesideIt)
 
     EditorTestFixture session;
     EditorMode& editor = *session.editor;
-    editor.chooseFileNames({vox, folder.file("anim.xml")});
+    editor.files.chooseFileNames({vox, folder.file("anim.xml")});
     EXPECT_EQ(editor.modelFileName, folder.file("Knight.xml"));
     EXPECT_EQ(editor.animationFileName, "");
 

@@ -4,7 +4,6 @@
 #include "editor/PaintToolMode.h"
 #include "editor/QueryFlags.h"
 #include "editor/SculptToolMode.h"
-#include "editor/SelectToolMode.h"
 #include "editor/UndoHistory.h"
 #include "tests/editor/EditorTestFixture.h"
 
@@ -48,24 +47,6 @@ public:
         hold(2);
         editor->mouseReleased(button);
     }
-    // Drags the bar at a world point sideways or upwards on the screen.
-    void dragBar(const Ogre::Vector3& at, float dx, float dy)
-    {
-        aimAt(at);
-        editor->mousePressed(OIS::MB_Left);
-        const Ogre::Vector3 start = editor->getPointerScreenPosition();
-        aimAtScreen(start.x + dx, start.y + dy);
-        hold();
-        editor->mouseReleased(OIS::MB_Left);
-    }
-    void selectAll(float left = -0.9f)
-    {
-        aimAtScreen(left, 0.4f);
-        editor->mousePressed(OIS::MB_Left);
-        aimAtScreen(0.9f, -0.4f);
-        hold();
-        editor->mouseReleased(OIS::MB_Left);
-    }
 
     LogCapture log;
 };
@@ -87,7 +68,7 @@ TEST(MirrorEditing, CellsMirrorAtThePlaneAndXShowsItsLineTurnedWithTheModel)
     world.editor->update(0.016f);
     EXPECT_EQ(line->getParentSceneNode()->getOrientation(), world.editor->modelOrientation);
     world.press(OIS::KC_X);
-    EXPECT_FALSE(world.editor->mirrorEditing);
+    EXPECT_FALSE(world.editor->mirror.isOn());
     EXPECT_FALSE(world.shown("mirrorPlane"));
     EXPECT_EQ(world.editor->history->size(), 0u); // neither key is a change
 }
@@ -149,47 +130,4 @@ TEST(MirrorEditing, StrokesRemovalsAndPaintActOnBothSidesAsOneStepEach)
         EXPECT_EQ(world.model(), before[i]);
     }
     EXPECT_FALSE(editor->hasUnsavedChanges());
-}
-
-TEST(MirrorEditing, SelectionOnBothSidesMovesMirroredAlongX)
-{
-    MirrorWorld world({-3, -2, -1, 0, 1, 2}); // three pairs
-    EditorMode* editor = world.editor;
-    world.lookFrom({0.0f, 0.5f, 24.0f}, {0.0f, 0.5f, 0.0f});
-    SelectToolMode* tool = world.install(new SelectToolMode());
-    const Model start = world.model();
-    auto row = [&](int spread, int y)
-    {
-        Model cells;
-        for (int x = -3; x <= 2; ++x)
-            cells[{x < 0 ? x - spread : x + spread, y, 0}] = Ogre::ColourValue(0.5f, 0.5f, 0.5f);
-        return cells;
-    };
-
-    // The X bar to the right: the right half goes right, the left half left.
-    world.selectAll();
-    world.dragBar({7.5f, 0.5f, 0.5f}, 0.3f, 0.0f);
-    const int spread = editor->voxels[5]->gridPosition.x - 2;
-    ASSERT_GT(spread, 0);
-    EXPECT_EQ(world.model(), row(spread, 0));
-    // The Y bar moves both halves alike.
-    world.selectAll(-0.95f);
-    world.dragBar({0.0f, 6.5f, 0.5f}, 0.0f, 0.1f);
-    const int lift = editor->voxels[0]->gridPosition.y;
-    ASSERT_GT(lift, 0);
-    EXPECT_EQ(world.model(), row(spread, lift));
-    // Only the right half selected: it moves as one.
-    world.selectAll(0.01f);
-    ASSERT_EQ(tool->selection.size(), 3u);
-    world.dragBar({8.5f, lift + 0.5f, 0.5f}, 0.3f, 0.0f);
-    EXPECT_FALSE(tool->mirroredMove);
-    EXPECT_EQ(editor->voxels[3]->gridPosition.x, 2 * spread);
-    EXPECT_EQ(editor->voxels[2]->gridPosition.x, -1 - spread);
-
-    editor->undo();
-    EXPECT_EQ(world.log.lines.back(), "Undo: selection move");
-    editor->undo();
-    EXPECT_EQ(world.log.lines.back(), "Undo: mirrored selection move");
-    editor->undo();
-    EXPECT_EQ(world.model(), start);
 }

@@ -90,3 +90,23 @@ TEST(RecoveryCopies, GoToTheFallbackFolderWithNamesThatFit)
     }
     EXPECT_EQ(copies.findNewer(), copies.modelCopy);
 }
+
+// Undo back to the saved state takes the copy away: the next start must not announce work the
+// user threw away on purpose.
+TEST(RecoveryCopies, GoWhenUndoReturnsToTheSavedState)
+{
+    TempFolder temp("bramblewick-recovery-undo");
+    EditorTestFixture session;
+    EditorMode* editor = session.editor;
+    editor->modelFileName = temp.file("creature.xml");
+    editor->recoveryTimer.start(temp.path.string() + "/");
+    editor->asStep("", [&] { editor->paintVoxel(0, Ogre::ColourValue::Blue); });
+    ASSERT_TRUE(editor->writeRecoveryCopies());
+    const fs::path copy = fs::path(temp.path) / "recovery";
+    ASSERT_FALSE(fs::is_empty(copy));
+    editor->update(0.01f);
+    EXPECT_FALSE(fs::is_empty(copy)); // still unsaved
+    editor->undo();
+    editor->update(0.01f);
+    EXPECT_TRUE(fs::is_empty(copy));
+}

@@ -2,9 +2,12 @@
 
 #include "editor/QueryFlags.h"
 #include "editor/SculptToolMode.h"
+#include "editor/UndoHistory.h"
 #include "tests/editor/EditorTestFixture.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 namespace
 {
@@ -34,6 +37,15 @@ public:
         hold();
     }
     int bars() { return shown("SelectArrowX") + shown("SelectArrowY") + shown("SelectArrowZ"); }
+    // Moves the pointer from where the drag began by `cells` cells along the bar as drawn.
+    void dragCells(float cells)
+    {
+        const float halfWidth = 0.5f * float(engine.graphics.getWindowWidth());
+        const float halfHeight = 0.5f * float(engine.graphics.getWindowHeight());
+        aimAtScreen(tool->dragStart.x + cells * tool->dragDirection.x / halfWidth,
+                    tool->dragStart.y + cells * tool->dragDirection.y / halfHeight);
+        hold();
+    }
 
     SelectToolMode* tool = install(new SelectToolMode());
     std::vector<Ogre::ColourValue> colours;
@@ -150,4 +162,82 @@ TEST(SelectToolMode, RemovedVoxelsLeaveTheSelectionAtOnce)
     EXPECT_EQ(world.bars(), 0);
     for (Voxel* voxel : world.editor->voxels)
         EXPECT_EQ(voxel->getColour(), Ogre::ColourValue::Blue);
+}
+
+// The bar follows the pointer: the travel along its on-screen direction, in cells as drawn at the
+// selection's centre, but never more than one cell per 8 pixels (the Z bar is seen end-on here).
+TEST(SelectToolMode, DragFollowsThePointerAlongTheBarAsDrawn)
+{
+    SelectWorld world;
+    SelectToolMode* tool = world.tool;
+    world.dragRectangle(-0.9f, 0.5f, 0.9f, -0.5f);
+    world.dragBar({0.5f, 7.5f, 0.5f}, 0.0f, 0.0f); // the Y bar, above the row
+    ASSERT_EQ(tool->dragAxis, Ogre::Vector3(0, -1, 0));
+    EXPECT_GT(tool->dragDirection.length(), 8.0f);
+    world.dragCells(2.5f);
+    EXPECT_EQ(world.editor->voxels[0]->gridPosition, (Voxel::Cell{-2, -2, 0}));
+    world.dragCells(-1.2f);
+    EXPECT_EQ(world.editor->voxels[0]->gridPosition, (Voxel::Cell{-2, 1, 0}));
+    // Across the bar nothing moves.
+    world.aimAtScreen(tool->dragStart.x + 0.5f, tool->dragStart.y);
+    world.hold();
+    EXPECT_EQ(world.editor->voxels[0]->gridPosition, (Voxel::Cell{-2, 0, 0}));
+    world.releaseButton();
+
+    // Seen from a little aside, the Z bar is drawn a few pixels per cell.
+    world.lookFrom({1.5f, 1.5f, 20.0f}, {0.5f, 0.5f, 0.5f});
+    world.dragRectangle(-0.9f, 0.9f, 0.9f, -0.9f);
+    world.dragBar({0.5f, 0.5f, 8.5f}, 0.0f, 0.0f);
+    ASSERT_EQ(tool->dragAxis, Ogre::Vector3::UNIT_Z);
+    ASSERT_LT(tool->dragDirection.length(), 8.0f);
+    world.dragCells(84.0f / tool->dragDirection.length()); // 84 pixels along the bar
+    EXPECT_EQ(world.editor->voxels[0]->gridPosition.z, 10);
+}
+
+// On release a moved voxel replaces the unmoved one it landed on; moved voxels meeting in a cell
+// (a mirrored move toward the plane) leave the earliest in the list. One undo step takes all
+// of it back, and the bar says how many went.
+TEST(SelectToolMode, ReleaseKeepsOneVoxelPerCellInOneStep)
+{
+    SelectWorld world;
+    SelectToolMode* tool = world.tool;
+    EditorMode* editor = world.editor;
+    LogCapture log;
+    // The three right voxels (x = 0..2) one cell left, onto x = -1.
+    editor->history->begin("");
+    world.dragRectangle(-0.02f, 0.5f, 0.9f, -0.5f);
+    ASSERT_EQ(tool->selection.size(), 3u);
+    world.dragBar({7.5f, 0.5f, 0.5f}, 0.0f, 0.0f);
+    world.dragCells(-1.5f);
+    EXPECT_EQ(editor->voxels.size(), 5u); // passing over others is allowed while held
+    world.releaseButton();
+    editor->history->commit();
+    ASSERT_EQ(editor->voxels.size(), 4u);
+    EXPECT_EQ(editor->voxels[0]->colour, world.colours[0]);
+    EXPECT_EQ(editor->voxels[1]->colour, world.colours[2]); // the moved one won
+    EXPECT_EQ(editor->voxels[1]->gridPosition, (Voxel::Cell{-1, 0, 0}));
+    EXPECT_TRUE(log.contains("1 voxel replaced"));
+    editor->undo();
+    ASSERT_EQ(editor->voxels.size(), 5u);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(world.voxelAt(i - 2, 0, 0), i);
+
+    // Mirrored, the whole row one cell toward the plane: -2 and 0 meet in -1, -1 and 1 in 0.
+    world.press(OIS::KC_X);
+    editor->history->begin("");
+    world.dragRectangle(-0.9f, 0.5f, 0.9f, -0.5f);
+    world.dragBar({7.5f, 0.5f, 0.5f}, 0.0f, 0.0f);
+    world.dragCells(-1.5f);
+    world.releaseButton();
+    editor->history->commit();
+    ASSERT_EQ(editor->voxels.size(), 3u);
+    EXPECT_EQ(editor->voxels[0]->colour, world.colours[0]);
+    EXPECT_EQ(editor->voxels[0]->gridPosition, (Voxel::Cell{-1, 0, 0}));
+    EXPECT_EQ(editor->voxels[1]->colour, world.colours[1]);
+    EXPECT_EQ(editor->voxels[1]->gridPosition, (Voxel::Cell{0, 0, 0}));
+    EXPECT_TRUE(log.contains("2 voxels dropped"));
+    editor->undo();
+    ASSERT_EQ(editor->voxels.size(), 5u);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(world.voxelAt(i - 2, 0, 0), i);
 }

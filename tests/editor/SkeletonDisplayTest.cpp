@@ -35,8 +35,8 @@ TEST(SkeletonDisplay, ParticlesArePickedInTheirCubesAndTheHandsLineReachesPastTh
     const size_t nodesBefore = fixture.engine.sceneManager->getRootSceneNode()->numChildren();
 
     editor->createSkeletonObjects();
-    ASSERT_EQ(editor->skeletonObjects.size(), 3u + 2u + 1u);
-    Ogre::ManualObject* hands = editor->skeletonObjects[5];
+    ASSERT_EQ(editor->skeletonDisplay.objects.size(), 3u + 2u + 1u);
+    Ogre::ManualObject* hands = editor->skeletonDisplay.objects[5];
     EXPECT_EQ(hands->getName(), "hands");
     // The line runs 5 units past each hand.
     EXPECT_FLOAT_EQ(hands->getBoundingBox().getMinimum().x, -9.0f);
@@ -47,15 +47,15 @@ TEST(SkeletonDisplay, ParticlesArePickedInTheirCubesAndTheHandsLineReachesPastTh
     float distance = 0.0f;
     editor->pick(Ogre::Ray(Ogre::Vector3(3.2f, 10.9f, 20), Ogre::Vector3::NEGATIVE_UNIT_Z),
                  QUERY_PARTICLE, hit, distance);
-    EXPECT_EQ(hit, editor->skeletonObjects[2]);
+    EXPECT_EQ(hit, editor->skeletonDisplay.objects[2]);
 
     // Rebuilding reuses the names and leaves no nodes behind; the hand names are exact.
     editor->destroySkeletonObjects();
-    EXPECT_TRUE(editor->skeletonObjects.empty());
+    EXPECT_TRUE(editor->skeletonDisplay.objects.empty());
     EXPECT_EQ(fixture.engine.sceneManager->getRootSceneNode()->numChildren(), nodesBefore);
     editor->skeleton->entries[2]->name = "RightHand";
     editor->createSkeletonObjects();
-    EXPECT_EQ(editor->skeletonObjects.size(), 5u);
+    EXPECT_EQ(editor->skeletonDisplay.objects.size(), 5u);
     EXPECT_TRUE(fixture.shown("boneParticle0"));
     EXPECT_FALSE(fixture.shown("hands"));
 }

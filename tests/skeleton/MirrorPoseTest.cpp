@@ -31,6 +31,10 @@ TEST(PoseMirror, PairsByNameAndReflectsEachParticleOntoItsPartner)
                                                             "leftfoot", "rightknee", "leftknee",
                                                             "Leftear", "rightear"}),
               (std::vector<int>{0, 2, 1, 3, 5, 4, 6, 7}));
+    // Two particles of one name pair once each, in order; a third without a partner stays.
+    EXPECT_EQ(PoseMirror::partners(std::vector<std::string>{"lefthand", "righthand", "lefthand",
+                                                            "righthand", "lefthand"}),
+              (std::vector<int>{1, 0, 3, 2, 4}));
     const Pose pose = {{1, 2, 3}, {4, 5, 6}, {-7, 8, 9}};
     EXPECT_EQ(PoseMirror::mirror(pose, {2, 1, 0}), (Pose{{7, 8, 9}, {-4, 5, 6}, {-1, 2, 3}}));
     // A frame shorter than the skeleton: an entry whose partner it lacks stays.

@@ -25,9 +25,10 @@ TEST(ModelDocument, SampleWritesBackByteForByte)
     EXPECT_FALSE(writeModelFile(document, folder.file("missing/model.xml")));
 }
 
-// Hand-edited files keep the editor's reading (the editor's own tests cover particles and
-// sticks): a second voxel in a cell is dropped and later indices count without it; a missing
-// file is a new model.
+// Hand-edited files, and files older versions wrote with two voxels in a cell, keep the editor's
+// reading (the editor's own tests cover particles and sticks): the later voxel of a cell is
+// dropped and noted as a problem, binding entries are renumbered to the kept voxels and one that
+// named the dropped voxel goes; a missing file is a new model.
 TEST(ModelDocument, ReadsHandEditedFilesAsTheEditorDoes)
 {
     TempFolder folder("bramblewick-document");
@@ -35,6 +36,7 @@ TEST(ModelDocument, ReadsHandEditedFilesAsTheEditorDoes)
         << "<model><voxels><voxel x=\"1\"/><voxel x=\"1\" r=\"0\"/><voxel y=\"2\"/></voxels>"
            "<skeleton><particle id=\"4\"/><particle id=\"5\" y=\"1\"/><stick a=\"4\" b=\"5\"/>"
            "</skeleton><skeletonVoxelBindings><group constraintIndex=\"0\"><voxel index=\"1\"/>"
+           "<voxel index=\"2\"/>"
            "</group></skeletonVoxelBindings></model>";
     ModelDocument document;
     ASSERT_TRUE(readModelFile(folder.file("model.xml"), document));
@@ -43,6 +45,8 @@ TEST(ModelDocument, ReadsHandEditedFilesAsTheEditorDoes)
     EXPECT_EQ(document.voxels[1].y, 2);
     ASSERT_EQ(document.groups.size(), 1u);
     EXPECT_EQ(document.groups[0].voxels, std::vector<int>{1});
+    EXPECT_EQ(document.problems,
+              std::vector<std::string>{"2 voxels in cell (1, 0, 0): the later one dropped"});
 
     EXPECT_FALSE(readModelFile(folder.file("none.xml"), document));
     EXPECT_TRUE(document.voxels.empty());

@@ -167,6 +167,40 @@ TEST(ModelFile, ReadsMissingAndMalformedValuesWithTheirDefaults)
     }
 }
 
+// A file an older version wrote after a move, with two voxels in a cell, opens: the later voxel
+// is dropped, the bindings are renumbered to the kept voxels, the log says so, and a save
+// writes the model clean.
+TEST(ModelFile, TwoVoxelsInACellOpenAndSaveClean)
+{
+    TempFolder folder("bramblewick-twocells");
+    writeFile(folder.file("m.xml"),
+              "<model><voxels><voxel r=\"0\"/><voxel x=\"1\"/><voxel g=\"0\"/><voxel x=\"2\"/>"
+              "</voxels><skeleton><particle id=\"1\"/><particle id=\"2\" x=\"3\"/>"
+              "<stick a=\"1\" b=\"2\"/></skeleton><skeletonVoxelBindings><group>"
+              "<voxel index=\"2\"/><voxel index=\"3\"/><voxel index=\"0\"/></group>"
+              "</skeletonVoxelBindings></model>");
+    {
+        EditorTestFixture session;
+        EditorMode& editor = *session.editor;
+        LogCapture log;
+        editor.loadModel(folder.file("m.xml"), "");
+        EXPECT_TRUE(log.contains("ERROR, " + folder.file("m.xml") +
+                                 ": 2 voxels in cell (0, 0, 0): the later one dropped"));
+        ASSERT_EQ(editor.voxels.size(), 3u);
+        EXPECT_EQ(editor.voxels[0]->colour, ColourValue(0, 1, 1, 1));
+        const std::vector<Skeleton::Element*>& group = editor.skeleton->bindings.at(0).elements;
+        EXPECT_EQ(group, (std::vector<Skeleton::Element*>{editor.voxels[2], editor.voxels[0]}));
+
+        editor.saveModel(folder.file("m.xml"), "");
+    }
+    EditorTestFixture reopened;
+    LogCapture again;
+    reopened.editor->loadModel(folder.file("m.xml"), "");
+    EXPECT_EQ(reopened.editor->voxels.size(), 3u);
+    for (const std::string& line : again.lines)
+        EXPECT_NE(line.rfind("ERROR", 0), 0u) << line;
+}
+
 // A missing file starts a new model. Files that would otherwise fail later (or be silently
 // overwritten on the next save) stop the start-up with a message saying what is wrong and, where
 // the fault is in the text, naming the file.
@@ -334,7 +368,7 @@ TEST(ModelFile, AnimationsWithoutAnAnimationFileAreSavedBesideTheModelAndFoundAg
 
         EditorTestFixture next;
         LogCapture log;
-        next.editor->chooseFileNames({model});
+        next.editor->files.chooseFileNames({model});
         EXPECT_EQ(next.editor->animationFileName, animations);
         EXPECT_TRUE(log.contains("using animation file " + animations));
         next.editor->loadModel(model, next.editor->animationFileName);
