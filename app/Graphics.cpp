@@ -85,6 +85,16 @@ bool isFolder(const std::string& path)
 Graphics::~Graphics()
 {
     writeLog("Graphics::~Graphics()");
+    // A window destroyed from outside leaves the GL context without its drawable, and the
+    // render system's shutdown can then crash. The work is written by now (the mode went
+    // first), so the engine is left to the end of the process.
+    if (windowLost && root)
+    {
+        writeLog("the window was destroyed from outside: engine shutdown skipped");
+        static Ogre::Root* leftRunning = nullptr; // still reachable: not a leak to report
+        leftRunning = root;
+        root = nullptr;
+    }
     // A Graphics without a root of its own (the engine tests fill one in by hand) owns nothing.
     if (root)
     {
