@@ -7,10 +7,10 @@
 #include "app/Log.h"
 #include "editor/ModelViewMode.h"
 #include "editor/QueryFlags.h"
-#include "editor/VoxelBatches.h"
 #include "editor/ToolMode.h"
 #include "editor/UndoHistory.h"
 #include "editor/ViewMode.h"
+#include "editor/VoxelBatches.h"
 #include "menu/BarMenuView.h"
 #include "menu/MenuSystem.h"
 #include "menu/MenuView.h"
@@ -728,4 +728,3 @@ void EditorMode::showNote(const std::string& text)
 }
 
 bool EditorMode::hasUnsavedChanges() const { return !history->isSaved(); }
-

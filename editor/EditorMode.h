@@ -31,7 +31,7 @@ namespace Ogre
 {
 class ManualObject;
 class MovableObject;
-}
+} // namespace Ogre
 
 // The one mode of the program: owns the model, the skeleton, the animations, the view mode,
 // the tool and the menus; flies the camera and turns input into editor commands.
@@ -170,13 +170,13 @@ public:
 
     Ogre::Vector3 cameraVelocity = Ogre::Vector3::ZERO;
     bool mouseButtonDown = false;
-    ViewMode* viewMode = nullptr;  // owned
-    ToolMode* toolMode = nullptr;  // owned
+    ViewMode* viewMode = nullptr; // owned
+    ToolMode* toolMode = nullptr; // owned
     // The voxel list, the cell table and the bindings' bookkeeping: every change goes there.
     VoxelModel model{*this};
     // The voxel list, read only.
     const std::vector<Voxel*>& voxels = model.getVoxels();
-    Skeleton* skeleton = nullptr;  // owned
+    Skeleton* skeleton = nullptr; // owned
     bool skeletonSimulating = false;
     SkeletonDisplay skeletonDisplay{*this};
     Animation baseAnimation;
@@ -211,4 +211,3 @@ private:
     // menu system keeps its views until the mode goes.
     MenuPanelManager* menuHoldingPress = nullptr;
 };
-

@@ -30,7 +30,7 @@ public:
     bool isRunning() const { return copies != nullptr; }
 
 private:
-    EditorMode& editor; // back pointer
+    EditorMode& editor;               // back pointer
     RecoveryCopies* copies = nullptr; // owned
     unsigned long long shownPosition = ~0ULL;
     bool shownSaved = false;

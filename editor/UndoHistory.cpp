@@ -91,10 +91,7 @@ void UndoHistory::trim()
     }
 }
 
-unsigned long long UndoHistory::position() const
-{
-    return done.empty() ? baseId : done.back()->id;
-}
+unsigned long long UndoHistory::position() const { return done.empty() ? baseId : done.back()->id; }
 
 void UndoHistory::markSaved()
 {
@@ -211,8 +208,7 @@ void UndoHistory::cellChanged(Voxel* voxel, const Voxel::Cell& before,
     const int index = editor->findVoxel(voxel);
     if (index < 0)
         return;
-    step->addCellChange(index, before, voxel->gridPosition, nodeBefore,
-                        voxel->getPosition());
+    step->addCellChange(index, before, voxel->gridPosition, nodeBefore, voxel->getPosition());
 }
 
 void UndoHistory::skeletonChanging()
@@ -259,4 +255,3 @@ void UndoHistory::animationAdded(const Animation& animation)
     closeSkeletonChange();
     step->addAnimation(animation);
 }
-

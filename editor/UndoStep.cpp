@@ -63,8 +63,8 @@ size_t heapBytes(const std::map<float, std::vector<Ogre::Vector3>>& frames)
 size_t heapBytes(const UndoStep::SkeletonState& state)
 {
     size_t bytes = heapBytes(state.positions) + heapBytes(state.oldPositions) +
-                   heapBytes(state.restFrames) + heapBytes(state.nodes) +
-                   heapBytes(state.offsets) + heapBytes(state.groups);
+                   heapBytes(state.restFrames) + heapBytes(state.nodes) + heapBytes(state.offsets) +
+                   heapBytes(state.groups);
     for (const auto& group : state.groups)
         bytes += heapBytes(group.second);
     return bytes;
@@ -154,11 +154,10 @@ bool UndoStep::SkeletonChange::set(SkeletonState&& beforeState, SkeletonState&& 
                                   afterState.nodes[i], afterState.offsets[i]});
     }
     groupsChanged = beforeState.groups != afterState.groups;
-    const bool changed =
-        !placements.empty() || groupsChanged ||
-        !same(beforeState.positions, afterState.positions) ||
-        !same(beforeState.restFrames, afterState.restFrames) ||
-        !(beforeState.orientation == afterState.orientation);
+    const bool changed = !placements.empty() || groupsChanged ||
+                         !same(beforeState.positions, afterState.positions) ||
+                         !same(beforeState.restFrames, afterState.restFrames) ||
+                         !(beforeState.orientation == afterState.orientation);
 
     before = std::move(beforeState);
     after = std::move(afterState);
@@ -341,10 +340,9 @@ std::string UndoStep::describe() const
 
 size_t UndoStep::bytes() const
 {
-    size_t total = sizeof(UndoStep) + name.capacity() + heapBytes(parts) +
-                   heapBytes(voxelRecords) + heapBytes(colourChanges) + heapBytes(cellChanges) +
-                   heapBytes(skeletonChanges) + heapBytes(frameChanges) +
-                   heapBytes(addedAnimations);
+    size_t total = sizeof(UndoStep) + name.capacity() + heapBytes(parts) + heapBytes(voxelRecords) +
+                   heapBytes(colourChanges) + heapBytes(cellChanges) + heapBytes(skeletonChanges) +
+                   heapBytes(frameChanges) + heapBytes(addedAnimations);
     for (const auto& change : skeletonChanges)
         total += sizeof(SkeletonChange) + heapBytes(change->placements) +
                  heapBytes(change->before) + heapBytes(change->after);

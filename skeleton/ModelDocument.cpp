@@ -340,8 +340,8 @@ void readModel(const TiXmlElement* model, ModelDocument& document)
         {
             keptIndex.push_back(-1);
             document.problems.push_back("2 voxels in cell (" + std::to_string(voxel.x) + ", " +
-                                        std::to_string(voxel.y) + ", " +
-                                        std::to_string(voxel.z) + "): the later one dropped");
+                                        std::to_string(voxel.y) + ", " + std::to_string(voxel.z) +
+                                        "): the later one dropped");
         }
     }
 

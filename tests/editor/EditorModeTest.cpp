@@ -37,24 +37,6 @@ TEST(VoxelList, AddRemoveAndFindKeepListOrder)
     EXPECT_EQ(editor->voxels.size(), 4u);
 }
 
-TEST(VoxelList, RemovedVoxelLeavesItsBindingGroup)
-{
-    EditorTestFixture fixture;
-    EditorMode* editor = fixture.editor;
-    editor->addVoxel(3, 0, 0, Ogre::ColourValue::White, QUERY_VOXEL);
-    editor->skeleton->addEntry(Ogre::Vector3(0, 0, 0), 0, "a", 0, 1.0f);
-    editor->skeleton->addEntry(Ogre::Vector3(5, 0, 0), 1, "b", 0, 1.0f);
-    editor->skeleton->system->addStick(editor->skeleton->system->particles[0],
-                                       editor->skeleton->system->particles[1], 5.0f);
-    editor->rebindSkeleton();
-    Voxel* gone = editor->voxels[1];
-    editor->removeVoxel(1);
-    for (const auto& group : editor->skeleton->bindings)
-        for (Skeleton::Element* element : group.second.elements)
-            EXPECT_NE(element, static_cast<Skeleton::Element*>(gone));
-    EXPECT_NO_THROW(editor->resetToRestPose()); // showing a pose must not reach it
-}
-
 TEST(Pointer, PointerRayProjectsBackAndPointsBehindTheCameraGoToTheCentre)
 {
     EditorTestFixture fixture;

@@ -15,7 +15,6 @@
 #include <map>
 #include <random>
 
-
 // Random edits of the sample, each followed by a save: undoing them one by one and redoing them
 // again must write exactly the files that were written at each point on the way.
 TEST(UndoHistory, UndoAndRedoGiveBackTheSavedFilesByteForByte)
@@ -79,9 +78,9 @@ TEST(UndoHistory, KeysAndTheUnsavedMarkFollowUndoRedoAndSave)
     key(OIS::KC_Y);
     key(OIS::KC_Z, true);
     EXPECT_TRUE(log.contains("Nothing to undo"));
-    EXPECT_EQ(std::vector<std::string>(log.lines.end() - 3, log.lines.end()),
-              (std::vector<std::string>{"Undo: paint stroke", "Redo: paint stroke",
-                                        "Nothing to redo"}));
+    EXPECT_EQ(
+        std::vector<std::string>(log.lines.end() - 3, log.lines.end()),
+        (std::vector<std::string>{"Undo: paint stroke", "Redo: paint stroke", "Nothing to redo"}));
     EXPECT_TRUE(editor->hasUnsavedChanges());
     EXPECT_EQ(editor->voxels[0]->colour, Ogre::ColourValue::Blue);
     session.save();
@@ -114,10 +113,12 @@ TEST(UndoHistory, KeepsDeltasAndStaysBounded)
 
     history->byteLimit = 100 * 1024;
     for (int i = 0; i < 300; ++i)
-        editor->asStep("", [&] {
-            for (int v = 0; v < 100; ++v)
-                editor->paintVoxel(v, Ogre::ColourValue(float(i % 2), 0, 0, 1));
-        });
+        editor->asStep("",
+                       [&]
+                       {
+                           for (int v = 0; v < 100; ++v)
+                               editor->paintVoxel(v, Ogre::ColourValue(float(i % 2), 0, 0, 1));
+                       });
     EXPECT_EQ(history->size(), 256u);
     while (history->canUndo())
         editor->undo();
