@@ -337,7 +337,7 @@ bool EditorMode::keyPressed(const KeyEvent& event)
     return true;
 }
 
-bool EditorMode::keyReleased(const KeyEvent& event)
+bool EditorMode::keyReleased(const KeyEvent&)
 {
     if (isKeyDown(OIS::KC_LCONTROL))
     {

@@ -362,7 +362,9 @@ TEST(ModelFile, AnimationsWithoutAnAnimationFileAreSavedBesideTheModelAndFoundAg
         EXPECT_EQ(fs::path(animations).parent_path(), folder.path);
         EXPECT_LE(name.size(), 255u);
         if (stem.size() < 200)
+        {
             EXPECT_EQ(name, "walker_animations.xml");
+        }
         ASSERT_TRUE(fs::exists(model));
         ASSERT_TRUE(fs::exists(animations));
 
