@@ -14,13 +14,20 @@
 #include <OIS/OISMouse.h>
 #include <Ogre.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <stdexcept>
 
 namespace
 {
 const char* const version = "0.14";
 const char* const makersNotice = " - Bramblewick tools";
+
+// The number of a quit signal (SIGTERM, SIGINT, SIGHUP) that arrived, or 0.
+volatile std::sig_atomic_t quitSignal = 0;
+
+void onQuitSignal(int number) { quitSignal = number; }
 
 // Extra log lines about mode changes; nothing in the program turns them on.
 bool verboseLogging = false;
@@ -115,6 +122,19 @@ Ogre::StringVector Application::splitCommandLine(const std::string& commandLine)
 void Application::run(const Ogre::StringVector& words)
 {
     arguments = words;
+    // Without a display the engine's GL start crashes rather than saying why.
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display)
+    {
+        throw std::runtime_error("no display: DISPLAY is not set. Start the editor in an X "
+                                 "session, or with ./scripts/run --xvfb");
+    }
+    // A quit signal closes the editor as closing its window does, recovery copy included.
+    quitSignal = 0;
+    for (int number : {SIGTERM, SIGINT, SIGHUP})
+    {
+        std::signal(number, onQuitSignal);
+    }
     graphics = new Graphics();
     if (!graphics->initialise(this, windowTitle()))
     {
@@ -183,10 +203,19 @@ bool Application::frameRenderingQueued(const Ogre::FrameEvent& event)
     if (graphics)
     {
         graphics->processWindowMessages();
+        if (input)
+        {
+            input->setWindowSize(graphics->getWindowWidth(), graphics->getWindowHeight());
+        }
     }
     getClipboard()->processEvents();
 
-    if (graphics && graphics->isWindowClosed())
+    if (quitSignal)
+    {
+        writeLog("signal " + std::to_string(int(quitSignal)) + " - quitting");
+        state = Quitting;
+    }
+    else if (graphics && graphics->isWindowClosed())
     {
         writeLog("render window closed - quitting");
         state = Quitting;

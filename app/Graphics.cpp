@@ -17,13 +17,42 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <stdexcept>
+#include <thread>
 
 Graphics* Graphics::instance = nullptr;
 
 namespace
 {
+// Set by the X error handler: the server refused a request on the window, which it does once
+// the window was destroyed from outside. The editor then closes as if the window were closed.
+bool windowLost = false;
+// The render window's id; errors about other windows (the clipboard's) are only logged.
+unsigned long watchedWindow = 0;
+
+int onXError(Display* display, XErrorEvent* event)
+{
+    char text[256] = "";
+    XGetErrorText(display, event->error_code, text, sizeof(text));
+    if (watchedWindow && event->resourceid == watchedWindow)
+    {
+        writeLog(std::string("X error ") + text + " - the window is gone, closing");
+        windowLost = true;
+    }
+    else
+    {
+        writeLog(std::string("ERROR, X error ") + text);
+    }
+    return 0;
+}
+
+// Tries of the render system's start, and the pause between them: on an X server that came up
+// a moment before, the first try sometimes fails.
+const int START_TRIES = 8;
+const auto START_PAUSE = std::chrono::milliseconds(250);
+
 // The section names of a configuration file in the order they appear (the engine's parser
 // keeps them sorted by name). Settings before the first header belong to the unnamed section.
 std::vector<std::string> readSectionOrder(const std::string& fileName)
@@ -56,6 +85,17 @@ bool isFolder(const std::string& path)
 Graphics::~Graphics()
 {
     writeLog("Graphics::~Graphics()");
+    // A window destroyed from outside leaves the GL context without its drawable, and the
+    // render system's shutdown can then crash. The work is written by now (the mode went
+    // first), so the engine is left to the end of the process.
+    if (windowLost && root)
+    {
+        writeLog("the window was destroyed from outside: engine shutdown skipped");
+        static Ogre::Root* leftRunning = nullptr; // still reachable: not a leak to report
+        leftRunning = root;
+        (void)leftRunning;
+        root = nullptr;
+    }
     // A Graphics without a root of its own (the engine tests fill one in by hand) owns nothing.
     if (root)
     {
@@ -93,7 +133,20 @@ Graphics::~Graphics()
 bool Graphics::initialise(Application* application, const std::string& windowTitle)
 {
     this->application = application;
-    root = new Ogre::Root("plugins.cfg", "ogre.cfg", "Ogre.log");
+    for (int attempt = 1;; ++attempt)
+    {
+        const std::string failure = startEngine("plugins.cfg");
+        if (failure.empty())
+        {
+            break;
+        }
+        if (attempt == START_TRIES)
+        {
+            throw std::runtime_error(failure);
+        }
+        writeLog("ERROR, the render system did not start, trying again: " + failure);
+        std::this_thread::sleep_for(START_PAUSE);
+    }
 
     const Ogre::StringVector& arguments = application->arguments;
     if (std::find(arguments.begin(), arguments.end(), "skip_config") != arguments.end())
@@ -110,6 +163,8 @@ bool Graphics::initialise(Application* application, const std::string& windowTit
     // The engine no longer registers its window with the message pump itself.
     OgreBites::WindowEventUtilities::_addRenderWindow(renderWindow);
     watchCloseRequests();
+    // Xlib's own handler ends the process on the first refused request, with the work unsaved.
+    XSetErrorHandler(onXError);
 
     // The overlay manager owns and deletes the factory.
     Ogre::OverlayManager::getSingleton().addOverlayElementFactory(
@@ -132,6 +187,8 @@ bool Graphics::initialise(Application* application, const std::string& windowTit
     camera->setAspectRatio(static_cast<Ogre::Real>(viewport->getActualWidth()) /
                            static_cast<Ogre::Real>(viewport->getActualHeight()));
     viewport->setCamera(camera);
+    // The picture keeps its proportions when the window changes size.
+    camera->setAutoAspectRatio(true);
 
     addResourceLocations("resources.cfg");
 
@@ -172,6 +229,40 @@ bool Graphics::initialise(Application* application, const std::string& windowTit
 
     instance = this;
     return true;
+}
+
+std::string Graphics::startEngine(const std::string& pluginsFile)
+{
+    // The plugins are loaded here rather than by the engine's constructor: a plugin whose start
+    // throws is then still loaded while its exception is read. Had the constructor failed, it
+    // would have unloaded the plugin, and with it the code of the exception it threw.
+    delete root;
+    root = new Ogre::Root("", "ogre.cfg", "Ogre.log");
+    std::string failure;
+    try
+    {
+        Ogre::ConfigFile file;
+        file.load(pluginsFile);
+        std::string folder = file.getSetting("PluginFolder");
+        if (!folder.empty() && folder.back() != '/')
+        {
+            folder += '/';
+        }
+        for (const std::string& plugin : file.getMultiSetting("Plugin"))
+        {
+            root->loadPlugin(folder + plugin);
+        }
+    }
+    catch (const std::exception& error)
+    {
+        failure = error.what();
+    }
+    if (!failure.empty())
+    {
+        delete root;
+        root = nullptr;
+    }
+    return failure;
 }
 
 void Graphics::addResourceLocations(const std::string& fileName)
@@ -217,6 +308,7 @@ void Graphics::watchCloseRequests()
     XSetWMProtocols(display, window, &deleteWindow, 1);
     windowDisplay = display;
     windowId = window;
+    watchedWindow = window;
     deleteWindowAtom = deleteWindow;
 }
 
@@ -244,7 +336,7 @@ void Graphics::processWindowMessages()
 
 bool Graphics::isWindowClosed() const
 {
-    return windowClosed || (renderWindow && renderWindow->isClosed());
+    return windowClosed || windowLost || (renderWindow && renderWindow->isClosed());
 }
 
 unsigned long Graphics::getWindowHandle()

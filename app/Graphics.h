@@ -25,7 +25,8 @@ class Graphics
 public:
     virtual ~Graphics();
 
-    // Full set-up; false only when the user cancels the configuration dialog.
+    // Full set-up; false only when the user cancels the configuration dialog. Throws
+    // std::runtime_error with the engine's text when the render system does not start.
     bool initialise(Application* application, const std::string& windowTitle);
     // The native window handle (the X window id here).
     unsigned long getWindowHandle();
@@ -72,6 +73,8 @@ public:
     unsigned long deleteWindowAtom = 0;
 
 private:
+    // Makes the engine's root and loads the plugins the file names; the failure's text, or "".
+    std::string startEngine(const std::string& pluginsFile);
     void watchCloseRequests();
     void addResourceLocations(const std::string& fileName);
 };

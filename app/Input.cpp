@@ -52,6 +52,17 @@ void Input::initialise(unsigned long windowHandle, unsigned width, unsigned heig
     copyMousePosition();
 }
 
+void Input::setWindowSize(unsigned width, unsigned height)
+{
+    if (!mouse)
+    {
+        return;
+    }
+    const OIS::MouseState& state = mouse->getMouseState();
+    state.width = static_cast<int>(width);
+    state.height = static_cast<int>(height);
+}
+
 bool Input::isModifierDown(int modifier)
 {
     if (!keyboard)

@@ -26,6 +26,8 @@ public:
     // its position from motion deltas and drifts from the real pointer, so the position is
     // read from the X server and written back into the mouse state as well.
     void copyMousePosition();
+    // The window's size, within which the mouse's absolute position is kept.
+    void setWindowSize(unsigned width, unsigned height);
 
     OIS::InputManager* inputManager = nullptr; // owned
     OIS::Keyboard* keyboard = nullptr;

@@ -1,10 +1,36 @@
 #include "app/SafeFile.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
+
+std::string fitFileName(const std::string& start, const std::string& ending, size_t maxBytes)
+{
+    if (start.size() + ending.size() <= maxBytes)
+    {
+        return start + ending;
+    }
+    // FNV-1a: short and the same on every run and machine.
+    uint32_t hash = 2166136261u;
+    for (unsigned char c : start + ending)
+    {
+        hash = (hash ^ c) * 16777619u;
+    }
+    char mark[16];
+    std::snprintf(mark, sizeof(mark), "~%08x", hash);
+    const size_t room = maxBytes > ending.size() + 9 ? maxBytes - ending.size() - 9 : 0;
+    size_t cut = std::min(room, start.size());
+    while (cut > 0 && cut < start.size() && (static_cast<unsigned char>(start[cut]) & 0xC0) == 0x80)
+    {
+        --cut;
+    }
+    return start.substr(0, cut) + mark + ending;
+}
 
 namespace
 {
@@ -36,8 +62,9 @@ bool writeTemporary(const std::string& fileName, const std::function<bool(std::F
     // so it is never a name the user chose and never shows up as one of theirs.
     const fs::path targetPath(target);
     fs::path folder = targetPath.parent_path();
+    // A name near the 255-byte limit is shortened so that the temporary one fits as well.
     std::string pattern =
-        (folder / ("." + targetPath.filename().string() + ".saving-XXXXXX")).string();
+        (folder / fitFileName("." + targetPath.filename().string(), ".saving-XXXXXX")).string();
     const int descriptor = ::mkstemp(pattern.data());
     if (descriptor < 0)
     {

@@ -19,3 +19,10 @@ bool writeFilePairSafely(const std::string& firstName,
                          const std::function<bool(std::FILE*)>& firstWriter,
                          const std::string& secondName,
                          const std::function<bool(std::FILE*)>& secondWriter);
+
+// A file name (without folder) of at most maxBytes bytes, the longest a name may be: `start`
+// followed by `ending` when that fits; otherwise the beginning of `start`, cut before a whole
+// UTF-8 character, then "~" and eight hex digits of a hash of the whole name, then `ending`.
+// The same two texts always give the same name, so a shortened name can be found again.
+std::string fitFileName(const std::string& start, const std::string& ending,
+                        size_t maxBytes = 255);

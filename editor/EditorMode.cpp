@@ -276,16 +276,10 @@ bool EditorMode::keyPressed(const KeyEvent& event)
             asStep("", [&] { runLogged([&] { setViewMode(new AnimateViewMode()); }); });
         break;
     case OIS::KC_W:
-        cameraVelocity.z += 1.0f;
-        break;
     case OIS::KC_S:
-        cameraVelocity.z -= 1.0f;
-        break;
     case OIS::KC_A:
-        cameraVelocity.x -= 1.0f;
-        break;
     case OIS::KC_D:
-        cameraVelocity.x += 1.0f;
+        followFlightKeys();
         break;
     case OIS::KC_R:
     case OIS::KC_B:
@@ -318,7 +312,15 @@ bool EditorMode::keyPressed(const KeyEvent& event)
             });
         break;
     case OIS::KC_O:
-        asStep("hidden voxel removal", [&] { runLogged([&] { removeHiddenVoxels(); }); });
+        asStep("hidden voxel removal",
+               [&]
+               {
+                   const size_t before = model.size();
+                   runLogged([&] { removeHiddenVoxels(); });
+                   const size_t removed = before - model.size();
+                   showNote("Removed " + std::to_string(removed) +
+                            (removed == 1 ? " hidden voxel" : " hidden voxels"));
+               });
         break;
     case OIS::KC_X:
         // Not a change: it only decides what the next edits do.
@@ -335,31 +337,26 @@ bool EditorMode::keyPressed(const KeyEvent& event)
     return true;
 }
 
-bool EditorMode::keyReleased(const KeyEvent& event)
+bool EditorMode::keyReleased(const KeyEvent&)
 {
     if (isKeyDown(OIS::KC_LCONTROL))
     {
         cameraVelocity = Ogre::Vector3::ZERO;
         return true;
     }
-    switch (event.key)
-    {
-    case OIS::KC_W:
-        cameraVelocity.z -= 1.0f;
-        break;
-    case OIS::KC_S:
-        cameraVelocity.z += 1.0f;
-        break;
-    case OIS::KC_A:
-        cameraVelocity.x += 1.0f;
-        break;
-    case OIS::KC_D:
-        cameraVelocity.x -= 1.0f;
-        break;
-    default:
-        break;
-    }
+    followFlightKeys();
     return true;
+}
+
+void EditorMode::followFlightKeys()
+{
+    // Counting presses and releases drifts for good after one release without its press (left
+    // Ctrl let go before S); the keys held now never do.
+    cameraVelocity = Ogre::Vector3::ZERO;
+    if (isKeyDown(OIS::KC_LCONTROL))
+        return;
+    cameraVelocity.z = float(isKeyDown(OIS::KC_W)) - float(isKeyDown(OIS::KC_S));
+    cameraVelocity.x = float(isKeyDown(OIS::KC_D)) - float(isKeyDown(OIS::KC_A));
 }
 
 bool EditorMode::mouseMoved(const Ogre::Vector2& delta)
@@ -442,6 +439,9 @@ void EditorMode::update(float timeStep)
     if (skeletonSimulating)
         skeleton->update(timeStep);
 
+    // Keys let go while the window had no focus send no release.
+    if (application && application->input)
+        followFlightKeys();
     Ogre::Camera* camera = getGraphics()->camera;
     const float speed = isKeyDown(OIS::KC_LSHIFT) ? 40.0f : 10.0f;
     camera->move((camera->getDerivedRight() * cameraVelocity.x +

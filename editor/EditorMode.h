@@ -162,6 +162,9 @@ public:
     void exportModel() { files.exportModel(); }
 
     Graphics* getGraphics();
+    // Sets cameraVelocity from the flight keys held now: W/S forwards and back, A/D sideways,
+    // nothing while left Ctrl is held.
+    void followFlightKeys();
     // Whether a key is held now (false without a keyboard).
     bool isKeyDown(int keyCode);
 

@@ -1,6 +1,7 @@
 #include "editor/ModelFiles.h"
 
 #include "app/Log.h"
+#include "app/SafeFile.h"
 #include "editor/EditorMode.h"
 #include "editor/ModelViewMode.h"
 #include "editor/QueryFlags.h"
@@ -13,6 +14,7 @@
 #include "formats/Vox.h"
 #include "menu/BarMenuView.h"
 #include "menu/MenuSystem.h"
+#include "skeleton/AnimateViewMode.h"
 #include "skeleton/Animation.h"
 #include "skeleton/ModelDocument.h"
 #include "skeleton/Skeleton.h"
@@ -37,6 +39,17 @@ std::string quoted(const std::string& fileName) { return "\"" + fileName + "\"";
 
 } // namespace
 
+std::string ModelFiles::companionAnimationFileName(const std::string& modelFile)
+{
+    const std::filesystem::path model(modelFile);
+    std::string stem = model.filename().string();
+    if (Ogre::StringUtil::endsWith(stem, ".xml", true))
+    {
+        stem.resize(stem.size() - 4);
+    }
+    return (model.parent_path() / fitFileName(stem, "_animations.xml")).string();
+}
+
 void ModelFiles::chooseFileNames(const Ogre::StringVector& arguments)
 {
     if (!arguments.empty() && Ogre::StringUtil::endsWith(arguments[0], ".xml", true))
@@ -59,16 +72,43 @@ void ModelFiles::chooseFileNames(const Ogre::StringVector& arguments)
         else
             editor.animationFileName = arguments[1];
     }
+    // Animations made without an animation file are saved beside the model under this name;
+    // the next start finds them there.
+    if (editor.animationFileName.empty() && !importing)
+    {
+        const std::string companion = companionAnimationFileName(editor.modelFileName);
+        std::error_code error;
+        if (std::filesystem::is_regular_file(companion, error))
+            editor.animationFileName = companion;
+    }
     writeLog("using file " + editor.modelFileName);
     writeLog("using animation file " + editor.animationFileName);
 }
 
 void ModelFiles::save()
 {
+    // Animations made without an animation file go beside the model rather than nowhere.
+    const bool newAnimationFile = editor.animationFileName.empty() && !editor.animations.empty();
+    if (newAnimationFile)
+        editor.animationFileName = companionAnimationFileName(editor.modelFileName);
     // Copies: saving may switch the view mode, and the names must not change under it.
     const std::string modelFile = editor.modelFileName;
     const std::string animationFile = editor.animationFileName;
     const int failuresBefore = saveFailures;
+    // A save shows the rest pose in the model view; the animator comes back to the same
+    // animation and time afterwards.
+    const AnimateViewMode* animating = dynamic_cast<const AnimateViewMode*>(editor.viewMode);
+    const int animationShown = animating ? animating->currentAnimation : -1;
+    const float timeShown = animating ? animating->currentTime : 0.0f;
+    auto backToAnimation = [&]
+    {
+        if (animationShown < 0 || (editor.viewMode && editor.viewMode->name != "ModelView"))
+            return;
+        AnimateViewMode* view = new AnimateViewMode();
+        editor.setViewMode(view);
+        view->selectAnimation(animationShown);
+        view->setTime(timeShown);
+    };
     // The re-binding a save makes joins the step it saves, so that undo takes both back.
     editor.history->beginAmending();
     try
@@ -78,13 +118,19 @@ void ModelFiles::save()
     catch (...)
     {
         editor.history->commit();
+        runLogged(backToAnimation);
         throw;
     }
     editor.history->commit();
+    runLogged(backToAnimation);
     if (saveFailures != failuresBefore)
         return;
     editor.history->markSaved();
     editor.recoveryTimer.discard();
+    editor.showNote(newAnimationFile
+                        ? "Saved, animations in " +
+                              std::filesystem::path(animationFile).filename().string()
+                        : std::string("Saved"));
 }
 
 void ModelFiles::saveModel(const std::string& modelFile, const std::string& animationFile)

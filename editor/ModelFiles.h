@@ -20,6 +20,10 @@ public:
     // Saves both files and notes the saved state.
     void save();
     void saveModel(const std::string& modelFile, const std::string& animationFile);
+    // "<model name without .xml>_animations.xml" beside the model: where animations made
+    // without an animation file are saved, and found at the next start. A name past the
+    // 255-byte limit is shortened with a hash.
+    static std::string companionAnimationFileName(const std::string& modelFile);
     void loadModel(const std::string& modelFile, const std::string& animationFile);
     // Replaces the model by the voxels of a .vox file; the model file beside it must not exist
     // yet, so that the first save cannot overwrite work kept there.

@@ -18,10 +18,14 @@ void ModelViewMode::activate()
     MenuSystem* menuSystem = editor ? editor->menuSystem : nullptr;
     if (!menuSystem)
         return;
-    if (menuSystem->modelMenuView)
+    if (ModelMenuView* menu = menuSystem->modelMenuView)
     {
-        menuSystem->modelMenuView->colorPicker.colourTarget = this;
-        menuSystem->requestView(menuSystem->modelMenuView);
+        menu->colorPicker.colourTarget = this;
+        // The picker outlives view modes: a new one paints with the colour it shows, and its lit
+        // tool is the tool in use.
+        colour = menu->pickerColour();
+        menuSystem->requestView(menu);
+        menu->reinstallTool();
     }
 }
 

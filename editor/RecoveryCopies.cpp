@@ -1,6 +1,7 @@
 #include "editor/RecoveryCopies.h"
 
 #include "app/Log.h"
+#include "app/SafeFile.h"
 #include "editor/EditorMode.h"
 #include "skeleton/ModelDocument.h"
 
@@ -11,6 +12,9 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <iostream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -26,6 +30,34 @@ std::string hashText(const std::string& text)
     char out[9];
     std::snprintf(out, sizeof(out), "%08x", hash);
     return out;
+}
+
+// The part of a copy's name after the model's stem: "-<date>_<time>-<hash>" and the longest
+// ending, ".animations.xml". Stems are cut to leave room for it, the same way for both copies.
+const size_t COPY_TAIL = 1 + 19 + 1 + 8 + 15;
+
+// The stem as copies' names begin, shortened so that every copy's name stays within the limit.
+std::string copyStem(const std::string& fileName)
+{
+    const std::string tail(COPY_TAIL, '-');
+    const std::string fitted = fitFileName(fs::path(fileName).stem().string(), tail);
+    return fitted.substr(0, fitted.size() - tail.size());
+}
+
+// A folder of this user's under the temporary folder, for copies that cannot go where they
+// belong; "" when it cannot be made safely (taken by another user, or not a folder).
+std::string fallbackFolder()
+{
+    const char* temporary = std::getenv("TMPDIR");
+    const std::string base = temporary && *temporary ? temporary : "/tmp";
+    const std::string folder =
+        base + "/bramblewick-recovery-" + std::to_string(static_cast<unsigned long>(::getuid()));
+    ::mkdir(folder.c_str(), 0700);
+    struct stat status;
+    if (::lstat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode) ||
+        status.st_uid != ::getuid())
+        return "";
+    return folder + "/";
 }
 
 bool sameFile(const std::string& a, const std::string& b)
@@ -53,17 +85,38 @@ double RecoveryCopies::period()
 
 std::string RecoveryCopies::copyName(const std::string& fileName, const char* ending) const
 {
-    return folder + fs::path(fileName).stem().string() + "-" + stamp + "-" + modelHash + ending;
+    return folder + copyStem(fileName) + "-" + stamp + "-" + modelHash + ending;
 }
 
 bool RecoveryCopies::write(EditorMode& editor)
 {
+    if (writeInto(editor, folder))
+        return true;
+    // Closing must not drop the work because the usual folder is full, read-only or missing.
+    const std::string fallback = fallbackFolder();
+    if (fallback.empty() || fallback == folder || !writeInto(editor, fallback))
+        return false;
+    folder = fallback;
+    writeLog("recovery copy written to the fallback folder: " + modelCopy);
+    std::cerr << "The recovery copy could not be written to the usual folder; it is in "
+              << modelCopy << std::endl;
+    return true;
+}
+
+bool RecoveryCopies::writeInto(EditorMode& editor, const std::string& into)
+{
     std::error_code error;
-    fs::create_directories(folder, error);
+    fs::create_directories(into, error);
     if (error)
     {
-        writeLog("ERROR, couldn't create " + folder + ": " + error.message());
+        writeLog("ERROR, couldn't create " + into + ": " + error.message());
         return false;
+    }
+    if (into != folder)
+    {
+        // A session's copies stay one pair, wherever they end up.
+        folder = into;
+        stamp.clear();
     }
     if (stamp.empty())
     {
@@ -88,6 +141,10 @@ bool RecoveryCopies::write(EditorMode& editor)
     // a copy either old or new, never half of one.
     ModelDocument document;
     editor.fillDocument(document);
+    if (animationsOptional && document.animations.empty())
+        animationCopy.clear();
+    else if (animationCopy.empty() && !animationFile.empty())
+        animationCopy = copyName(animationFile, ".animations.xml");
     bool written = writeModelFile(document, modelCopy);
     if (written && !animationCopy.empty())
         written = writeAnimationFile(document, animationCopy);
@@ -109,7 +166,7 @@ std::string RecoveryCopies::findNewer() const
     std::error_code error;
     if (!fs::is_directory(folder, error))
         return "";
-    const std::string prefix = fs::path(modelFile).stem().string() + "-";
+    const std::string prefix = copyStem(modelFile) + "-";
     const std::string suffix = "-" + modelHash + ".xml";
     fs::file_time_type newest = fs::file_time_type::min();
     if (fs::exists(modelFile, error))

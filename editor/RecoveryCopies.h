@@ -17,7 +17,9 @@ public:
                    const std::string& animationFile);
 
     // Writes the model as the editor holds it now (rest pose, voxels' own colours) as a
-    // temporary file, then renames it into place. False, with the reason logged, on failure.
+    // temporary file, then renames it into place. When the recovery folder cannot take it, the
+    // copies go to a folder of the user's under the temporary folder, said on standard error
+    // and in the log. False, with the reason logged, when neither can.
     bool write(EditorMode& editor);
     // Deletes this session's copies: a save has made them stale.
     void discard();
@@ -27,11 +29,16 @@ public:
     // Seconds between refreshes while changes are unsaved: BRAMBLEWICK_RECOVERY_SECONDS, or 60.
     static double period();
 
+    // The animation file is only where a save would put animations: copied once there are any.
+    bool animationsOptional = false;
     std::string folder;        // ends in a separator
     std::string modelCopy;     // this session's copies, once written
     std::string animationCopy; // empty without an animation file
 
 private:
+    // Writes the pair into the folder `into` (ending in a separator), which then becomes the
+    // session's folder.
+    bool writeInto(EditorMode& editor, const std::string& into);
     std::string copyName(const std::string& fileName, const char* ending) const;
 
     std::string modelFile;

@@ -2,6 +2,7 @@
 
 #include "app/Log.h"
 #include "editor/EditorMode.h"
+#include "editor/ModelFiles.h"
 #include "editor/RecoveryCopies.h"
 #include "editor/UndoHistory.h"
 #include "menu/BarMenuView.h"
@@ -28,7 +29,13 @@ RecoveryTimer::~RecoveryTimer() { delete copies; }
 void RecoveryTimer::start(const std::string& userFolder)
 {
     delete copies;
-    copies = new RecoveryCopies(userFolder, editor.modelFileName, editor.animationFileName);
+    // The animations are copied too when no animation file is named: a save would write them
+    // beside the model.
+    const bool named = !editor.animationFileName.empty();
+    copies = new RecoveryCopies(userFolder, editor.modelFileName,
+                                named ? editor.animationFileName
+                                      : ModelFiles::companionAnimationFileName(editor.modelFileName));
+    copies->animationsOptional = !named;
     const std::string newer = copies->findNewer();
     if (!newer.empty())
     {

@@ -183,6 +183,14 @@ void AnimMenuView::chooseAnimation()
     pickAnimation();
 }
 
+void AnimMenuView::reinstallTool()
+{
+    if (selectMoveButton && selectMoveButton->state->selected && editor())
+    {
+        editor()->setToolMode(new AnimateToolMode());
+    }
+}
+
 void AnimMenuView::onClicked(MenuPanel* panel)
 {
     if (!panel)

@@ -26,6 +26,8 @@ public:
     void onHeld(MenuPanel* panel) override;
 
     void stopPlaying();
+    // Installs "Select & move" again when it is lit: a new view mode starts without a tool.
+    void reinstallTool();
     // The time slider's label: "Time: " and the current time with three significant digits.
     void showTime();
     // Moves the animation knob to the current animation and shows its comment.

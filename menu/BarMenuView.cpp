@@ -12,9 +12,6 @@ namespace
 const float BUTTON_WIDTH = 300.0f; // reference units
 const float GAP = 20.0f;           // reference units
 const float MESSAGE_HEIGHT = 56.0f;
-const float TEXT_HEIGHT = 41.6f * 0.8f; // reference units, as the text boxes are built
-// A character of the bar's font is about half as wide as it is high, on average.
-const float CHARACTER_WIDTH = 0.5f;
 const float MIRROR_WIDTH = 220.0f; // reference units
 // The colour of the mirror plane's line on the grid (material "MirrorPlane").
 const Ogre::ColourValue MIRROR_COLOUR(0.1f, 0.85f, 0.95f);
@@ -57,10 +54,9 @@ void BarMenuView::build(ApplicationMode* newOwner, MenuSystem* newMenuSystem,
     statusPanel = addTextBox(Panel::unitsY(MESSAGE_HEIGHT), 1);
     statusPanel->targetSize.x = 0;
     statusPanel->snapToTarget();
-    if (statusPanel->textElement)
-    {
-        charHeight = statusPanel->textElement->getCharHeight();
-    }
+    // A long file name or path is cut, not shrunk to letters nobody can read.
+    statusPanel->ellipsisOnly = true;
+    messagePanel->ellipsisOnly = true;
 
     mirrorPanel = addTextBox(Panel::unitsY(MESSAGE_HEIGHT), 1);
     mirrorPanel->targetSize.x = 0;
@@ -69,18 +65,6 @@ void BarMenuView::build(ApplicationMode* newOwner, MenuSystem* newMenuSystem,
     mirrorPanel->state->selectedTextColour = MIRROR_COLOUR;
     mirrorPanel->state->showNormalLook();
     mirrorPanel->snapToTarget();
-}
-
-void BarMenuView::fitText(MenuPanel* panel, const std::string& text)
-{
-    if (!panel || !panel->textElement || charHeight <= 0.0f)
-    {
-        return;
-    }
-    const float natural = float(text.size()) * CHARACTER_WIDTH * Panel::unitsY(TEXT_HEIGHT);
-    const float room = messageWidth() - Panel::unitsX(32); // the text's left margin
-    const float scale = natural > room && natural > 0.0f ? std::max(0.4f, room / natural) : 1.0f;
-    panel->textElement->setCharHeight(charHeight * scale);
 }
 
 void BarMenuView::setPosition(const Ogre::Vector3& position)
@@ -97,16 +81,12 @@ void BarMenuView::setPosition(const Ogre::Vector3& position)
     if (messagePanel)
     {
         messagePanel->targetPosition = Ogre::Vector3(position.x + gap, position.y, 0);
-        if (messagePanel->targetSize.x > 0)
-        {
-            messagePanel->targetSize.x = messageWidth();
-        }
     }
     if (statusPanel)
     {
         statusPanel->targetPosition = Ogre::Vector3(position.x + gap, position.y, 0);
-        layoutStatus();
     }
+    layoutStatus();
     if (mirrorPanel)
     {
         mirrorPanel->targetPosition = Ogre::Vector3(
@@ -116,12 +96,12 @@ void BarMenuView::setPosition(const Ogre::Vector3& position)
 
 float BarMenuView::messageWidth() const
 {
-    if (!messagePanel || !resetCameraButton)
+    if (!statusPanel || !resetCameraButton)
     {
         return 0;
     }
     float width =
-        resetCameraButton->targetPosition.x - Panel::unitsX(GAP) - messagePanel->targetPosition.x;
+        resetCameraButton->targetPosition.x - Panel::unitsX(GAP) - statusPanel->targetPosition.x;
     if (mirrorShown)
     {
         width -= Panel::unitsX(MIRROR_WIDTH + GAP); // "Mirror X" stands there
@@ -136,11 +116,6 @@ void BarMenuView::showMirror(bool on)
     {
         mirrorPanel->setText(on ? "Mirror X" : "");
         mirrorPanel->targetSize.x = on ? Panel::unitsX(MIRROR_WIDTH) : 0;
-    }
-    if (messagePanel && messagePanel->targetSize.x > 0)
-    {
-        messagePanel->targetSize.x = messageWidth();
-        fitText(messagePanel, message);
     }
     layoutStatus();
 }
@@ -177,9 +152,6 @@ void BarMenuView::showMessage(const std::string& text, const Ogre::ColourValue& 
     {
         message = message.empty() ? text : message + "   " + text;
     }
-    messagePanel->setText(message);
-    messagePanel->targetSize.x = messageWidth();
-    fitText(messagePanel, message);
     layoutStatus();
 }
 
@@ -190,8 +162,6 @@ void BarMenuView::clearMessage()
         return;
     }
     message.clear();
-    messagePanel->setText("");
-    messagePanel->targetSize.x = 0;
     layoutStatus();
 }
 
@@ -225,13 +195,27 @@ void BarMenuView::update(float timeStep)
 
 void BarMenuView::layoutStatus()
 {
-    if (!statusPanel)
+    if (!statusPanel || !messagePanel)
     {
         return;
     }
+    // The file name and its mark always show; a message stands beside them in its own colour,
+    // taking the room the status line leaves (at least half of it).
     const std::string text = note.empty() ? status : status + "   " + note;
-    const bool shown = message.empty() && !text.empty();
-    statusPanel->setText(shown ? text : "");
-    statusPanel->targetSize.x = shown ? messageWidth() : 0;
-    fitText(statusPanel, text);
+    const float room = messageWidth();
+    const float margins = Panel::unitsX(32 + 32); // the text's own margins, and a little air
+    float statusWidth = text.empty() ? 0.0f : statusPanel->textWidth(text) + margins;
+    if (message.empty())
+    {
+        statusWidth = text.empty() ? 0.0f : room;
+    }
+    else
+    {
+        statusWidth = std::min(statusWidth, room * 0.5f);
+    }
+    statusPanel->targetSize.x = statusWidth;
+    statusPanel->setText(text);
+    messagePanel->targetPosition.x = statusPanel->targetPosition.x + statusWidth;
+    messagePanel->targetSize.x = message.empty() ? 0.0f : std::max(room - statusWidth, 0.0f);
+    messagePanel->setText(message);
 }

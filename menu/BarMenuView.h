@@ -8,8 +8,8 @@
 
 // The bottom bar: "Save" and "Reset camera" at its right end. Its left part shows the model
 // file's name, marked while changes are unsaved, with short notes ("Undo: paint stroke") for a
-// few seconds; messages the user must not miss (a save that failed, where an export went) take
-// its place in red.
+// few seconds; messages the user must not miss (a save that failed, where an export went) stand
+// beside the name in red until the next save.
 class BarMenuView : public MenuView
 {
 public:
@@ -52,13 +52,8 @@ public:
     bool mirrorShown = false;
 
 private:
-    // Room between the bar's left end and "Reset camera" (or "Mirror X" while it is shown).
+    // Room between the status line's left end and "Reset camera" (or "Mirror X" while shown).
     float messageWidth() const;
-    // The status line's text and width: hidden while a message is shown.
+    // The status line (file name, mark, note) from the left, and the message beside it.
     void layoutStatus();
-    // Shrinks the text of a long line (a recovery copy's path) so that it ends before
-    // "Reset camera" instead of running over the buttons.
-    void fitText(MenuPanel* panel, const std::string& text);
-
-    float charHeight = 0.0f; // the text elements' own, as built
 };

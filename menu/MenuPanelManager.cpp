@@ -359,6 +359,16 @@ void MenuPanelManager::setAllActive(bool active)
     }
 }
 
+void MenuPanelManager::rescale(float sx, float sy)
+{
+    areaSize.x *= sx;
+    areaSize.y *= sy;
+    for (MenuPanel* panel : panels)
+    {
+        panel->rescale(sx, sy);
+    }
+}
+
 void MenuPanelManager::snapAll()
 {
     for (MenuPanel* panel : panels)

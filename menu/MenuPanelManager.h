@@ -122,6 +122,8 @@ public:
     void setAllVisible(bool visible);
     void setAllActive(bool active);
     void snapAll();
+    // After the window changed size: every panel and the area scale with it.
+    void rescale(float sx, float sy);
 
     ApplicationMode* owner = nullptr; // back pointer
     std::vector<MenuPanel*> panels;   // not owned: the view that made them destroys them

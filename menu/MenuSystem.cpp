@@ -91,6 +91,8 @@ void MenuSystem::create(EditorMode* newEditor)
     editor = newEditor;
     float width = Panel::windowWidth();
     float height = Panel::windowHeight();
+    laidOutWidth = width;
+    laidOutHeight = height;
     topPanel = makeFramePanel(editor, "MenuSystemTopPanel",
                               Ogre::Vector2(width, Panel::unitsY(FRAME_HEIGHT)));
     barPanel = makeFramePanel(editor, "MenuSystemBottomPanel",
@@ -262,8 +264,40 @@ void MenuSystem::requestView(MenuView* view)
     slideOutCurrentView();
 }
 
+void MenuSystem::fitToWindow()
+{
+    const float width = Panel::windowWidth();
+    const float height = Panel::windowHeight();
+    if ((width == laidOutWidth && height == laidOutHeight) || width <= 0 || height <= 0 ||
+        laidOutWidth <= 0 || laidOutHeight <= 0)
+    {
+        return;
+    }
+    const float sx = width / laidOutWidth;
+    const float sy = height / laidOutHeight;
+    for (Panel* panel : {topPanel, barPanel, sidePanel})
+    {
+        if (panel)
+        {
+            panel->rescale(sx, sy);
+        }
+    }
+    for (MenuPanelManager* view : {static_cast<MenuPanelManager*>(modelMenuView),
+                                   static_cast<MenuPanelManager*>(animMenuView),
+                                   static_cast<MenuPanelManager*>(barMenuView)})
+    {
+        if (view)
+        {
+            view->rescale(sx, sy);
+        }
+    }
+    laidOutWidth = width;
+    laidOutHeight = height;
+}
+
 void MenuSystem::update(float timeStep)
 {
+    fitToWindow();
     if (state == Hidden)
     {
         return;

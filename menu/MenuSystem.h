@@ -39,8 +39,11 @@ public:
     void create(EditorMode* editor);
     // Slides the menus in with the model menu in the side panel.
     void show();
-    // One animation step, once per fixed simulation step.
+    // One animation step, once per fixed simulation step. First lays the menus out again when
+    // the window has changed size since they were laid out.
     void update(float timeStep);
+    // Scales every panel to the window's present size; nothing when it has not changed.
+    void fitToWindow();
     // Asks for `view` in the side panel; a later request replaces one still waiting.
     void requestView(MenuView* view);
 
@@ -67,4 +70,7 @@ public:
     MenuView* pendingView = nullptr;        // one of the two above
     MenuView* currentView = nullptr;        // one of the two above
     BarMenuView* barMenuView = nullptr;     // owned
+    // The window size in pixels that the panels are laid out for.
+    float laidOutWidth = 0.0f;
+    float laidOutHeight = 0.0f;
 };

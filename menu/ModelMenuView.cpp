@@ -107,6 +107,40 @@ void ModelMenuView::build(ApplicationMode* owner, MenuSystem* menuSystem,
 
     rebindButton = addButton(1);
     rebindButton->setText("Re-bind skeleton");
+
+    // The painting colour starts white; the picker shows it from the start.
+    showColour(Ogre::ColourValue::White);
+}
+
+Ogre::ColourValue ModelMenuView::pickerColour() const
+{
+    return Ogre::ColourValue(colorPicker.sliders[0].value, colorPicker.sliders[1].value,
+                             colorPicker.sliders[2].value, 1);
+}
+
+void ModelMenuView::reinstallTool()
+{
+    EditorMode* target = editor();
+    if (!target)
+    {
+        return;
+    }
+    if (editVoxelsButton && editVoxelsButton->state->selected)
+    {
+        target->setToolMode(new SculptToolMode());
+    }
+    else if (selectVoxelsButton && selectVoxelsButton->state->selected)
+    {
+        target->setToolMode(new SelectToolMode());
+    }
+    else if (pickColorButton && pickColorButton->state->selected)
+    {
+        target->setToolMode(new GetColorToolMode());
+    }
+    else if (colorPicker.frame && colorPicker.frame->state->selected)
+    {
+        target->setToolMode(new PaintToolMode());
+    }
 }
 
 void ModelMenuView::buildFrame()

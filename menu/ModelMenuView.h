@@ -49,6 +49,11 @@ public:
     void updateSwatch();
     // Hands the slider values to the colour target as its painting colour.
     void applyColour();
+    // The colour the sliders show, alpha 1.
+    Ogre::ColourValue pickerColour() const;
+    // Installs the tool of the lit button (or the paint tool for a lit picker) again: a new view
+    // mode starts without a tool. Nothing when no tool was chosen yet.
+    void reinstallTool();
     // Gives `panel` the selected look and takes it from the other members of the tool group.
     void highlightTool(MenuPanel* panel);
 

@@ -266,6 +266,37 @@ void Panel::snapToTarget()
     layOverParticles();
 }
 
+void Panel::rescale(float sx, float sy)
+{
+    targetPosition.x *= sx;
+    targetPosition.y *= sy;
+    targetSize.x *= sx;
+    targetSize.y *= sy;
+    for (Verlet::Particle* corner : {topLeft, bottomRight})
+    {
+        if (corner)
+        {
+            corner->position.x *= sx;
+            corner->position.y *= sy;
+            corner->oldPosition.x *= sx;
+            corner->oldPosition.y *= sy;
+        }
+    }
+    if (textElement)
+    {
+        const Ogre::Vector3 base =
+            Ogre::Vector3(textElement->getLeft(), textElement->getTop(), 0) - fontOffset;
+        fontOffset.x *= sx;
+        fontOffset.y *= sy;
+        textElement->setCharHeight(textElement->getCharHeight() * sy);
+        textElement->setPosition(base.x * sx + fontOffset.x, base.y * sy + fontOffset.y);
+    }
+    if (topLeft && bottomRight)
+    {
+        layOverParticles();
+    }
+}
+
 void Panel::setActive(bool active)
 {
     if (topLeft && bottomRight)

@@ -46,6 +46,9 @@ public:
     // Adds the container to the overlay `layer` (-1 stands for 0) and creates the particles.
     void attach(int layer);
     void snapToTarget();
+    // Scales the panel's place, size, corners and letters by the window's change of size (sx
+    // across, sy down), as if it had been laid out for the new window.
+    virtual void rescale(float sx, float sy);
     void setActive(bool active);
     bool hasArrived();
     void centreTextVertically();

@@ -229,6 +229,7 @@ void AnimateToolMode::storePose()
 void AnimateToolMode::copy()
 {
     std::vector<Verlet::Particle*>& particles = editor->skeleton->system->particles;
+    int copied = 0;
     for (Verlet::Particle* particle : selected)
     {
         auto found = std::find(particles.begin(), particles.end(), particle);
@@ -236,8 +237,15 @@ void AnimateToolMode::copy()
         {
             clipboard.push_back({static_cast<int32_t>(found - particles.begin()),
                                  editor->toModelSpace(particle->position)});
+            ++copied;
         }
     }
+    editor->showNote(particleCountNote("Copied", copied));
+}
+
+std::string AnimateToolMode::particleCountNote(const std::string& verb, int count)
+{
+    return verb + " " + std::to_string(count) + (count == 1 ? " particle" : " particles");
 }
 
 void AnimateToolMode::paste() { pasteEntries(false); }
@@ -259,8 +267,10 @@ void AnimateToolMode::pasteEntries(bool mirrored)
     std::vector<Ogre::Vector3>* frame = animation->findFrame(view->currentTime);
     if (!frame)
     {
+        editor->showNote("Nothing pasted: no key frame at this time");
         return;
     }
+    int pastedCount = 0;
     std::vector<int> partners;
     if (mirrored)
     {
@@ -293,8 +303,10 @@ void AnimateToolMode::pasteEntries(bool mirrored)
             continue;
         }
         pasted[index] = position;
+        ++pastedCount;
     }
     editor->setKeyFrame(view->currentAnimation, view->currentTime, pasted);
+    editor->showNote(particleCountNote(mirrored ? "Pasted mirrored" : "Pasted", pastedCount));
 
     std::vector<Ogre::Vector3> pose;
     animation->samplePose(view->currentTime, pose);

@@ -6,6 +6,7 @@
 #include <OgreVector.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class SelectorRectangle;
@@ -40,6 +41,8 @@ public:
     void mouseReleased(const OIS::MouseButtonID* button) override;
     // Appends the selected particles' positions to the clipboard.
     void copy() override;
+    // "Copied 3 particles": what the bar says after a copy or paste.
+    static std::string particleCountNote(const std::string& verb, int count);
     // Writes the clipboard into the key frame at the current time and shows it.
     void paste() override;
     // The same, each entry going to its partner particle, reflected in x = 0 (PoseMirror).

@@ -35,6 +35,12 @@ void AnimateViewMode::activate()
 
 bool AnimateViewMode::keyPressed(const KeyEvent& event)
 {
+    // A drag stores its pose at the time shown when it ends: changing the time or the animation
+    // under it would write the pose into another key frame.
+    const bool timeOrAnimationKey = event.key == OIS::KC_UP || event.key == OIS::KC_DOWN ||
+                                    event.key == OIS::KC_LEFT || event.key == OIS::KC_RIGHT;
+    if (timeOrAnimationKey && editor->mouseButtonDown)
+        return true;
     if (editor->isKeyDown(OIS::KC_LCONTROL))
     {
         if (event.key == OIS::KC_DOWN)
@@ -197,6 +203,7 @@ void AnimateViewMode::attachToMenu()
         return;
     menu->animateViewMode = this;
     editor->menuSystem->requestView(menu);
+    menu->reinstallTool();
 }
 
 void AnimateViewMode::refreshMenu(bool withAnimation)

@@ -154,8 +154,7 @@ def click_button(editor, spot, away=(1000, 150)):
 def save(editor, *paths, timeout=20):
     """Ctrl+S; waits until every file in paths was written again and answers their texts.
 
-    Control goes up after S, as a careful user types it (a Control released first lets the
-    camera fly off, see the report of these tests)."""
+    Control goes up after S, as a careful user types it."""
     past = time.time() - 1000
     for path in paths:
         if os.path.exists(path):

@@ -79,8 +79,8 @@ def front_face(picture, near=None, radius=60):
 
 
 def press_ctrl_s(editor):
-    """Left Ctrl with S, Ctrl let go last. (xdotool's "ctrl+s" lets Ctrl go first; the S
-    release then counts as a plain S release and leaves the camera drifting forwards.)"""
+    """Left Ctrl with S, Ctrl let go last, as a careful user types it (the quick way, Ctrl let
+    go first, is the session test's)."""
     editor.key_down("Control_L")
     editor.wait_frames(1)
     editor.key("s")
@@ -488,6 +488,53 @@ def test_quick_view_switches_keep_menus_and_presses_right(build_dir):
         shutil.rmtree(folder, ignore_errors=True)
 
 
+def test_quick_save_resize_and_animations_beside_the_model(build_dir):
+    """A session of the kinds of use that once lost work or control: Ctrl+S typed the quick way
+    (Ctrl let go before S) leaves the camera at rest; animations made with only a model file are
+    saved beside it; after a resize the bar is laid out for the new size and takes clicks where
+    its buttons are drawn."""
+    folder = tempfile.mkdtemp(prefix="bramblewick-session-")
+    model = os.path.join(folder, "walker.xml")
+    shutil.copy(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "examples",
+                             "bramblewick.xml"), model)
+    animations = os.path.join(folder, "walker_animations.xml")
+    with Editor(build_dir, name="session") as editor:
+        editor.start([model])
+        editor.wait_for_log("using animation file ")
+        editor.settle()
+        editor.move(700, 300)
+        editor.key("2")
+        editor.settle()
+        editor.key_down("Control_L")
+        editor.wait_frames(1)
+        editor.key_down("s")
+        editor.wait_frames(1)
+        editor.key_up("Control_L")
+        editor.wait_frames(1)
+        editor.key_up("s")
+        wait_for_file(animations)
+        editor.wait_for_log("Saved, animations in walker_animations.xml")
+        editor.wait_frames(3)
+        before = editor.picture("session_after_quick_save.png")
+        time.sleep(1.5)
+        after = editor.picture("session_later.png")
+        differing = after.differing(before, 330, 0, WIDTH, 670)
+        check(differing <= 20, f"the camera moved after Ctrl+S: {differing} pixels differ")
+
+        editor.xdotool("windowsize", "--sync", editor.window, 900, 600)
+        editor.settle()
+        small = editor.picture("session_900x600.png")
+        check(small.width == 900 and small.height == 600, f"window {small.width} x {small.height}")
+        check(bar_height(small, 450) >= 20, "no bar at the bottom of the 900 x 600 window")
+        _, save_button = bar_buttons(900, 600)
+        editor.click(*save_button)
+        editor.wait_for_log("Saved", count=2)
+        editor.close()
+        check(editor.wait_exit() == 0, f"exit status {editor.exit_status}")
+    check(voxels_in(model), "the model was not saved")
+    shutil.rmtree(folder, ignore_errors=True)
+
+
 TESTS = {
     "start_voxel": test_start_voxel_grey_with_outline,
     "fly_turn_reset": test_fly_turn_and_reset_camera,
@@ -497,6 +544,7 @@ TESTS = {
     "clicks_during_slide": test_clicks_during_slide_reach_the_tool,
     "save_failure": test_save_failure_shows_in_bar,
     "quick_view_switches": test_quick_view_switches_keep_menus_and_presses_right,
+    "quick_save_resize_and_animations": test_quick_save_resize_and_animations_beside_the_model,
 }
 
 if __name__ == "__main__":

@@ -198,8 +198,13 @@ def test_paint_and_pick_colour(build_dir):
     camera = StartCamera()
     with Editor(build_dir, name="paint") as editor:
         start(editor, model)
+        # The picker starts at white, the colour the paint tool starts with.
+        first = shoot(editor, "paint_0_start_white.png")
+        check_knobs(first, {"red": 1.0, "green": 1.0, "blue": 1.0})
+        check(min(first.pixel(*SWATCH)) > 200, f"the swatch starts {first.pixel(*SWATCH)}")
         click_button(editor, (track_point(0.75), TRACK_ROWS["red"]))
         click_button(editor, (track_point(0.25), TRACK_ROWS["green"]))
+        click_button(editor, (track_point(0.0), TRACK_ROWS["blue"]))
         editor.wait_frames(6)
         chosen = shoot(editor, "paint_1_colour_chosen.png")
         check_knobs(chosen, {"red": 0.75, "green": 0.25, "blue": 0.0})

@@ -2,8 +2,10 @@
 """Real-window tests of the application shell. Usage: test_shell.py BUILD_DIR TEST_NAME"""
 import os
 import re
+import shutil
 import subprocess
 import sys
+import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from bramblewick_e2e import Editor, HarnessError, Xvfb, run_tests  # noqa: E402
@@ -127,10 +129,31 @@ def test_clipboard_with_x_server(build_dir):
         xvfb.stop()
 
 
+def test_start_failures_are_reported(build_dir):
+    """Without DISPLAY, and on a display where the render system cannot start, the editor says
+    why on standard error and ends with status 1, never with a signal."""
+    binary = os.path.join(os.path.abspath(build_dir), "bramblewick-editor")
+    run_dir = os.path.join(os.path.abspath(build_dir), "run")
+    for display, expected in ((None, "DISPLAY"), (":4917", "An exception has occurred!")):
+        env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+        if display:
+            env["DISPLAY"] = display  # no server there
+        with tempfile.TemporaryDirectory() as work:
+            shutil.copytree(run_dir, os.path.join(work, "run"),
+                            ignore=shutil.ignore_patterns("*.log", "*.xml"))
+            result = subprocess.run([binary, "skip_config"], cwd=os.path.join(work, "run"),
+                                    env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                    text=True, errors="replace", timeout=60)
+        check(result.returncode == 1,
+              f"DISPLAY={display}: status {result.returncode}\n{result.stderr[-1500:]}")
+        check(expected in result.stderr, f"DISPLAY={display}: {result.stderr[-1500:]}")
+
+
 TESTS = {
     "title_and_start_log": test_title_and_start_log,
     "window_close": test_window_close_quits_cleanly,
     "broken_resource": test_broken_resource_location_shows_message,
+    "start_failures": test_start_failures_are_reported,
     "escape_closes_message": test_escape_closes_message,
     "input": test_input_reaches_mode,
     "clipboard": test_clipboard_with_x_server,

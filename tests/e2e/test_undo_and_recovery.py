@@ -143,10 +143,38 @@ def test_killed_after_periodic_copy(build_dir):
     shutil.rmtree(folder, ignore_errors=True)
 
 
+def test_term_and_destroyed_window_write_recovery_copy(build_dir):
+    """SIGTERM, and a window destroyed from outside, end the editor as a close does: the copy is
+    written and the status is 0."""
+    folder = tempfile.mkdtemp(prefix="bramblewick-term-")
+    model = os.path.join(folder, "creature.xml")
+    write_model(model, START_CELLS)
+    with Editor(build_dir, name="term") as editor:
+        for ending in ("SIGTERM", "windowclose"):
+            start_sculpting(editor, model)
+            add_voxel(editor)
+            editor.wait_frames(4)
+            if ending == "SIGTERM":
+                editor.process.send_signal(signal.SIGTERM)
+            else:
+                editor.xdotool("windowclose", editor.window)
+            status = editor.wait_exit()
+            check(status == 0, f"{ending}: exit status {status}\n{editor.stderr()[-1500:]}")
+            copies = recovery_copies(editor)
+            check(len(copies) == 1, f"{ending}: recovery copies {copies}")
+            check(set(read_voxels(copies[0])) == set(START_CELLS) | {NEW_CELL},
+                  f"{ending}: the copy does not hold the edit")
+            os.remove(copies[0])
+            for other in glob.glob(os.path.join(os.path.dirname(copies[0]), "*")):
+                os.remove(other)
+    shutil.rmtree(folder, ignore_errors=True)
+
+
 TESTS = {
     "undo_redo_keys": test_undo_redo_keys,
     "close_writes_recovery_copy": test_close_writes_recovery_copy,
     "killed_after_periodic_copy": test_killed_after_periodic_copy,
+    "term_and_destroyed_window": test_term_and_destroyed_window_write_recovery_copy,
 }
 
 if __name__ == "__main__":

@@ -91,8 +91,17 @@ public:
         editor->loadModel((EXAMPLES / "bramblewick.xml").string(),
                           (EXAMPLES / "bramblewick_animations.xml").string());
     }
-    void press(OIS::KeyCode code) { editor->keyPressed(KeyEvent{code}); }
-    void release(OIS::KeyCode code) { editor->keyReleased(KeyEvent{code}); }
+    // The keyboard knows the key is down (or up) before the editor hears of it, as OIS does.
+    void press(OIS::KeyCode code)
+    {
+        input->held.insert(code);
+        editor->keyPressed(KeyEvent{code});
+    }
+    void release(OIS::KeyCode code)
+    {
+        input->held.erase(code);
+        editor->keyReleased(KeyEvent{code});
+    }
     bool shown(const char* name) { return engine.sceneManager->hasManualObject(name); }
 
     void clearVoxels()

@@ -7,8 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -52,6 +54,41 @@ TEST(RecoveryCopies, HoldTheEditAndAreFoundWhileNewer)
     EXPECT_EQ(copies.findNewer(), "");
     copies.discard();
     EXPECT_FALSE(fs::exists(copies.modelCopy));
+}
+
+// A recovery folder that cannot be made (here its place is taken by a file) and a model name
+// at the 255-byte limit still give a copy: in a folder of the user's under the temporary
+// folder, said on standard error, with names within the limit, found again at the next start.
+TEST(RecoveryCopies, GoToTheFallbackFolderWithNamesThatFit)
+{
+    TempFolder temp("bramblewick-recovery");
+    const char* previous = std::getenv("TMPDIR");
+    const std::string previousTemporary = previous ? previous : "";
+    ::setenv("TMPDIR", temp.path.c_str(), 1);
+    std::ofstream(temp.file("taken")) << "a file where the data folder should be";
+    const std::string model = temp.file(std::string(251, 'm') + ".xml");
+
+    RecoveryCopies copies(temp.file("taken") + "/", model, temp.file("moves.xml"));
+    testing::internal::CaptureStderr();
+    bool written = false;
+    {
+        EditorTestFixture session;
+        session.editor->animations.push_back(Animation());
+        written = copies.write(*session.editor);
+    }
+    const std::string errors = testing::internal::GetCapturedStderr();
+    previous ? ::setenv("TMPDIR", previousTemporary.c_str(), 1) : ::unsetenv("TMPDIR");
+
+    ASSERT_TRUE(written);
+    EXPECT_EQ(fs::path(copies.modelCopy).parent_path().filename().string(),
+              "bramblewick-recovery-" + std::to_string(::getuid()));
+    EXPECT_NE(errors.find(copies.modelCopy), std::string::npos) << errors;
+    for (const std::string& copy : {copies.modelCopy, copies.animationCopy})
+    {
+        EXPECT_TRUE(fs::exists(copy)) << copy;
+        EXPECT_LE(fs::path(copy).filename().string().size(), 255u);
+    }
+    EXPECT_EQ(copies.findNewer(), copies.modelCopy);
 }
 
 // Undo back to the saved state takes the copy away: the next start must not announce work the

@@ -9,11 +9,13 @@
 #include "menu/ModelMenuView.h"
 #include "tests/menu/MenuTestEngine.h"
 
+#include <OgreCamera.h>
 #include <OgreOverlayContainer.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace
 {
@@ -76,7 +78,7 @@ TEST(MenuSystem, LaterRequestReplacesTheWaitingView)
 // Each message shows once, in red, from 20 units in to 20 units before "Reset camera". The
 // file name with its mark holds the same place while no message is shown; a note follows it for
 // a few seconds.
-TEST(BarMenuView, ShowsMessagesOnceInRedAndTheFileNameAndNotesWhileNoMessageIs)
+TEST(BarMenuView, ShowsMessagesOnceInRedBesideTheFileNameAndNotes)
 {
     EditorMenuTestEngine test;
     BarMenuView* bar = test.editor->menuSystem->barMenuView;
@@ -86,25 +88,71 @@ TEST(BarMenuView, ShowsMessagesOnceInRedAndTheFileNameAndNotesWhileNoMessageIs)
     bar->showNote("Undo: paint stroke");
     EXPECT_EQ(status->textElement->getCaption(), "creature.xml *   Undo: paint stroke");
     EXPECT_FLOAT_EQ(status->targetPosition.x, 20);
-    EXPECT_FLOAT_EQ(status->targetSize.x, 1280 - 20 - 20);
+    const float room = status->targetSize.x;
+    EXPECT_FLOAT_EQ(room, 1280 - 20 - 20);
     EXPECT_FLOAT_EQ(message->targetSize.x, 0);
 
+    // A message never hides the name and the unsaved mark: it stands beside them.
     bar->showMessage("ERROR, couldn't write model.xml");
     bar->showMessage("ERROR, couldn't write anims.xml");
     bar->showMessage("ERROR, couldn't write anims.xml");
-    EXPECT_FLOAT_EQ(message->targetPosition.x, 20);
-    EXPECT_FLOAT_EQ(message->targetSize.x, 1280 - 20 - 20);
-    EXPECT_EQ(message->textElement->getCaption(),
-              "ERROR, couldn't write model.xml   ERROR, couldn't write anims.xml");
+    EXPECT_EQ(bar->message, "ERROR, couldn't write model.xml   ERROR, couldn't write anims.xml");
+    EXPECT_EQ(message->textElement->getCaption().asUTF8().rfind("ERROR, couldn't write", 0), 0u);
     EXPECT_EQ(message->textElement->getColourTop(), Ogre::ColourValue::Red);
-    EXPECT_EQ(status->textElement->getCaption(), "");
-    EXPECT_FLOAT_EQ(status->targetSize.x, 0);
+    EXPECT_EQ(status->textElement->getCaption().asUTF8().rfind("creature.xml *", 0), 0u);
+    EXPECT_GT(status->targetSize.x, 0);
+    EXPECT_FLOAT_EQ(message->targetPosition.x, status->targetPosition.x + status->targetSize.x);
+    EXPECT_FLOAT_EQ(message->targetPosition.x + message->targetSize.x, 20 + room);
 
     bar->clearMessage();
     EXPECT_EQ(message->textElement->getCaption(), "");
     EXPECT_FLOAT_EQ(message->targetSize.x, 0);
+    EXPECT_FLOAT_EQ(status->targetSize.x, room);
     bar->update(BarMenuView::NOTE_SECONDS + 0.1f);
     EXPECT_EQ(status->textElement->getCaption(), "creature.xml *");
+
+    // A name too long for the bar is cut with an ellipsis, its letters keep their size.
+    const float letters = status->textElement->getCharHeight();
+    bar->showStatus(std::string(300, 'n') + ".xml *");
+    const std::string shown = status->textElement->getCaption().asUTF8();
+    EXPECT_EQ(shown.substr(shown.size() - 3), "...");
+    EXPECT_LE(status->textWidth(shown), room);
+    EXPECT_FLOAT_EQ(status->textElement->getCharHeight(), letters);
+}
+
+// The menus follow the window: after a resize they are laid out for the new size, so the bar
+// stays on screen and clicks hit what is drawn, and no caption runs out of its panel at sizes
+// from 800 x 600 to 2560 x 1440.
+TEST(MenuSystem, FollowsTheWindowSizeAndKeepsCaptionsInside)
+{
+    EditorMenuTestEngine test;
+    MenuSystem* menus = test.editor->menuSystem;
+    for (const auto& [width, height] : {std::pair{900u, 600u}, std::pair{800u, 600u},
+                                        std::pair{2560u, 1440u}, std::pair{1280u, 720u}})
+    {
+        test.menus.setWindowSize(width, height);
+        test.step(120);
+        for (MenuPanel* button : {menus->barMenuView->saveButton,
+                                  menus->barMenuView->resetCameraButton})
+        {
+            EXPECT_LE(button->targetPosition.y + button->targetSize.y * 0.5f, float(height));
+            EXPECT_LE(button->targetPosition.x + button->targetSize.x, float(width) + 0.5f);
+        }
+        for (MenuPanelManager* view : {static_cast<MenuPanelManager*>(menus->modelMenuView),
+                                       static_cast<MenuPanelManager*>(menus->animMenuView)})
+            for (MenuPanel* panel : view->panels)
+                if (panel->textElement && panel->targetSize.x > 0 && !panel->text.empty())
+                {
+                    const std::string caption = panel->textElement->getCaption().asUTF8();
+                    const float margin = panel->textElement->getLeft() - panel->fontOffset.x;
+                    EXPECT_LE(margin + panel->textWidth(caption), panel->targetSize.x)
+                        << caption << " at " << width << " x " << height;
+                }
+        Ogre::Camera* camera = test.menus.engine.camera;
+        camera->setPosition(0, 0, 0);
+        test.click(menus->barMenuView->resetCameraButton);
+        EXPECT_EQ(camera->getPosition(), Ogre::Vector3(0, 15, 70)) << width << " x " << height;
+    }
 }
 
 // Quick switches of the view: the side menu that comes to rest is always the current view's,

@@ -1,9 +1,13 @@
 #include "menu/ModelMenuView.h"
 
 #include "editor/GetColorToolMode.h"
+#include "editor/ModelViewMode.h"
 #include "editor/PaintToolMode.h"
 #include "editor/SculptToolMode.h"
 #include "editor/SelectToolMode.h"
+#include "menu/AnimMenuView.h"
+#include "skeleton/AnimateToolMode.h"
+#include "skeleton/AnimateViewMode.h"
 #include "skeleton/Skeleton.h"
 #include "skeleton/VerletParticleSystem.h"
 #include "tests/menu/MenuTestEngine.h"
@@ -52,4 +56,51 @@ TEST(ModelMenuView, ToolButtonsInstallTheirToolAndMoveTheHighlight)
     test.click(view->rebindButton);
     ASSERT_EQ(skeleton->bindings.count(0), 1u);
     EXPECT_EQ(skeleton->bindings[0].elements.size(), test.editor->voxels.size());
+}
+
+// The picker shows the colour the paint tool paints, from the start and across view modes; the
+// lit tool button is the tool in use after 2 and 1; a save from the animation view comes back
+// to it with the same animation, time and tool.
+TEST(ModelMenuView, LitToolAndColourSurviveViewChangesAndASaveKeepsTheAnimationPlace)
+{
+    EditorMenuTestEngine test;
+    EditorMode* editor = test.editor.get();
+    ModelMenuView* view = editor->menuSystem->modelMenuView;
+    auto paintColour = [&] { return dynamic_cast<ModelViewMode&>(*editor->viewMode).colour; };
+    EXPECT_EQ(paintColour(), Ogre::ColourValue::White);
+    EXPECT_EQ(view->pickerColour(), Ogre::ColourValue::White);
+
+    test.click(view->selectVoxelsButton);
+    test.clickAt(EditorMenuTestEngine::pointIn(view->colorPicker.sliders[0].track, 0.25f));
+    const Ogre::ColourValue chosen = view->pickerColour();
+    EXPECT_LT(chosen.r, 0.5f);
+    EXPECT_EQ(paintColour(), chosen);
+
+    Skeleton* skeleton = editor->skeleton;
+    skeleton->addEntry(Ogre::Vector3(-3, 0, 0), 0, "a", 0, 1.0f);
+    skeleton->addEntry(Ogre::Vector3(3, 0, 0), 1, "b", 0, 1.0f);
+    skeleton->system->addStick(skeleton->system->particles[0], skeleton->system->particles[1],
+                               6.0f);
+    editor->keyPressed(KeyEvent{OIS::KC_2});
+    test.settle();
+    test.click(editor->menuSystem->animMenuView->selectMoveButton);
+    editor->appendBaseAnimationCopy();
+    auto* animate = dynamic_cast<AnimateViewMode*>(editor->viewMode);
+    ASSERT_NE(animate, nullptr);
+    animate->selectAnimation(1);
+    animate->setTime(0.5f);
+
+    testing::internal::CaptureStderr(); // the model's folder does not exist: the save fails
+    editor->save();
+    testing::internal::GetCapturedStderr();
+    animate = dynamic_cast<AnimateViewMode*>(editor->viewMode);
+    ASSERT_NE(animate, nullptr);
+    EXPECT_EQ(animate->currentAnimation, 1);
+    EXPECT_FLOAT_EQ(animate->currentTime, 0.5f);
+    EXPECT_NE(dynamic_cast<AnimateToolMode*>(editor->toolMode), nullptr);
+
+    editor->keyPressed(KeyEvent{OIS::KC_1});
+    EXPECT_NE(dynamic_cast<SelectToolMode*>(editor->toolMode), nullptr);
+    EXPECT_EQ(paintColour(), chosen);
+    EXPECT_EQ(view->pickerColour(), chosen);
 }

@@ -34,8 +34,10 @@ public:
         }
         dragRectangle(low.x - 0.05f, high.y + 0.1f, high.x + 0.05f, low.y - 0.1f);
     }
-    // Presses on a particle and moves the pointer by `by` for some editor steps; no release.
-    void dragParticle(int index, const Ogre::Vector3& by)
+    // Presses on a particle and moves the pointer by `by` for some editor steps, pressing
+    // `keyOnTheWay` half-way; no release.
+    void dragParticle(int index, const Ogre::Vector3& by,
+                      OIS::KeyCode keyOnTheWay = OIS::KC_UNASSIGNED)
     {
         aimAt(particle(index)->position);
         pressButton();
@@ -43,6 +45,8 @@ public:
         aimAt(particle(index)->position + by);
         for (int i = 0; i < 10; ++i)
         {
+            if (i == 5 && keyOnTheWay != OIS::KC_UNASSIGNED)
+                press(keyOnTheWay);
             editor->update(0.016f);
             editor->frameUpdate(0.016f);
         }
@@ -113,10 +117,16 @@ TEST(AnimateToolMode, ReleaseCreatesTheKeyAtTheCurrentTimeOrReplacesIt)
     Animation& animation = world.editor->animations[0];
     world.view->setTime(0.5f);
     world.selectParticles({3, 4});
-    for (float dy : {2.0f, -4.0f})
+    // Time and animation keys wait while the button is held: the pose never lands in the key
+    // at 0 (Left) or in another animation (Up, Down).
+    const std::pair<float, OIS::KeyCode> drags[] = {
+        {2.0f, OIS::KC_UNASSIGNED}, {-4.0f, OIS::KC_LEFT}, {1.0f, OIS::KC_DOWN}};
+    for (const auto& [dy, key] : drags)
     {
-        world.dragParticle(4, Ogre::Vector3(0.0f, dy, 0.0f));
+        world.dragParticle(4, Ogre::Vector3(0.0f, dy, 0.0f), key);
         world.releaseButton();
+        world.release(key);
+        EXPECT_FLOAT_EQ(world.view->currentTime, 0.5f);
         ASSERT_EQ(animation.frames.size(), 3u);
         ASSERT_NE(animation.findFrame(0.5f), nullptr);
         EXPECT_EQ(*animation.findFrame(0.5f), world.pose());

@@ -333,3 +333,51 @@ TEST(ModelFile, FailedWriteKeepsTheOldFileAndStillWritesTheOther)
                                               "</animations>\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), fs::directory_iterator()), 3);
 }
+
+// Animations made with only a model file named (key 2, a pose) count as unsaved, and a save
+// writes them beside the model, where the next start finds them. Names up to the 255-byte limit
+// save too: the temporary name and the animation file's name are shortened to fit, by one rule.
+TEST(ModelFile, AnimationsWithoutAnAnimationFileAreSavedBesideTheModelAndFoundAgain)
+{
+    TempFolder folder("bramblewick-companion");
+    for (const std::string& stem : {std::string("walker"), std::string(251, 'w')})
+    {
+        const std::string model = folder.file(stem + ".xml");
+        std::string animations;
+        {
+            EditorTestFixture session;
+            EditorMode& editor = *session.editor;
+            editor.loadModel((TEST_MODELS / "figure.xml").string(), "");
+            editor.modelFileName = model;
+            editor.save();
+            session.press(OIS::KC_2);
+            editor.asStep("pose", [&] { editor.setKeyFrame(0, 0.5f, editor.animations[0].frames[0.0f]); });
+            EXPECT_TRUE(editor.hasUnsavedChanges());
+            LogCapture log;
+            editor.save();
+            EXPECT_FALSE(editor.hasUnsavedChanges()) << stem.size();
+            EXPECT_FALSE(log.contains("ERROR")) << stem.size();
+            animations = editor.animationFileName;
+        }
+        const std::string name = fs::path(animations).filename().string();
+        EXPECT_EQ(fs::path(animations).parent_path(), folder.path);
+        EXPECT_LE(name.size(), 255u);
+        if (stem.size() < 200)
+        {
+            EXPECT_EQ(name, "walker_animations.xml");
+        }
+        ASSERT_TRUE(fs::exists(model));
+        ASSERT_TRUE(fs::exists(animations));
+
+        EditorTestFixture next;
+        LogCapture log;
+        next.editor->files.chooseFileNames({model});
+        EXPECT_EQ(next.editor->animationFileName, animations);
+        EXPECT_TRUE(log.contains("using animation file " + animations));
+        next.editor->loadModel(model, next.editor->animationFileName);
+        ASSERT_EQ(next.editor->animations.size(), 1u);
+        EXPECT_NE(next.editor->animations[0].findFrame(0.5f), nullptr);
+    }
+    // Nothing but the two models and their animation files: no temporary file is left.
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), fs::directory_iterator()), 4);
+}
