@@ -141,8 +141,9 @@ def test_model_view(build_dir):
         click_button(editor, SELECT_VOXELS)
         editor.drag(*HEAD[0], *HEAD[1], steps=6, hold=10)
         pictures.take("model_head_selected", START_VIEW)
-        # Down and right along the X bar: the head moves two cells to the right and is deselected.
-        editor.drag(*X_BAR_END, X_BAR_END[0] + 100, X_BAR_END[1] + 10, steps=6, hold=10)
+        # Right along the X bar by two and a half cells as drawn (about 14.7 px each): the head
+        # moves two whole cells to the right and is deselected.
+        editor.drag(*X_BAR_END, X_BAR_END[0] + 36, X_BAR_END[1] + 10, steps=6, hold=10)
         pictures.take("model_head_moved", MOVED_VIEW)
 
         # Sides: the model turned about the vertical axis, the camera turned right and down.
