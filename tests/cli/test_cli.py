@@ -1,26 +1,11 @@
 """Runs build/bramblewick as a pipeline would: without a display, on good and bad files."""
 import os
-import subprocess
-import sys
 import tempfile
 
-tool, source = sys.argv[1], sys.argv[2]
+from cli_support import expect, finish, run, source
+
 examples = os.path.join(source, "examples")
 figure = os.path.join(source, "tests", "formats")
-failures = []
-
-
-def run(*arguments):
-    environment = dict(os.environ)
-    environment.pop("DISPLAY", None)  # it must never need one
-    done = subprocess.run([tool, *arguments], capture_output=True, text=True, env=environment,
-                          timeout=60)
-    return done.returncode, done.stdout, done.stderr
-
-
-def expect(what, condition, detail=""):
-    if not condition:
-        failures.append(f"{what}: {detail}")
 
 
 with tempfile.TemporaryDirectory() as folder:
@@ -105,7 +90,4 @@ with tempfile.TemporaryDirectory() as folder:
         status, out, err = run(command, "--help")
         expect(f"{command} --help", status == 0 and "MODEL" in out, out + err)
 
-if failures:
-    print("\n".join(failures))
-    sys.exit(1)
-print("all command-line checks passed")
+finish("all command-line checks passed")

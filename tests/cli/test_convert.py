@@ -1,21 +1,10 @@
 """Runs `bramblewick convert` as a user would, between model files and .vox files."""
 import os
 import struct
-import subprocess
-import sys
 import tempfile
 import xml.etree.ElementTree as ElementTree
 
-tool, source = sys.argv[1], sys.argv[2]
-failures = []
-
-
-def run(*arguments, command="convert"):
-    environment = dict(os.environ)
-    environment.pop("DISPLAY", None)
-    done = subprocess.run([tool, command, *arguments], capture_output=True, text=True,
-                          env=environment, timeout=60)
-    return done.returncode, done.stdout, done.stderr
+from cli_support import expect, finish, run, source
 
 
 def vox_file(chunks):
@@ -29,11 +18,6 @@ def vox_file(chunks):
 def model_chunks(side, cells):
     return [(b"SIZE", struct.pack("<iii", side, side, side)),
             (b"XYZI", struct.pack("<i", len(cells)) + b"".join(bytes(c) for c in cells))]
-
-
-def expect(what, condition, detail=""):
-    if not condition:
-        failures.append(f"{what}: {detail}")
 
 
 def voxels(model):
@@ -59,13 +43,13 @@ with tempfile.TemporaryDirectory() as folder:
 
     # The sample character there and back: the same cells and colours, no skeleton.
     sample = os.path.join(source, "examples", "bramblewick.xml")
-    status, out, err = run(sample, path("sample.vox"))
+    status, out, err = run("convert", sample, path("sample.vox"))
     expect("model to .vox", status == 0 and "wrote " in out, out + err)
     colours = out.split(" colours")[0].split()[-1]
     expect("the skeleton is said to stay behind", "a .vox file holds no skeleton" in err, err)
-    status, out, err = run(path("sample.vox"), path("back.xml"))
+    status, out, err = run("convert", path("sample.vox"), path("back.xml"))
     expect(".vox to model", status == 0 and "a model without a skeleton" in out, out + err)
-    status, out, err = run(sample, command="info")
+    status, out, err = run("info", sample)
     expect("info counts colours as convert does", f"colours: {colours}\n" in out, out)
     expect("round trip keeps cells and colours", voxels(path("back.xml")) == voxels(sample))
     back = ElementTree.parse(path("back.xml")).getroot()
@@ -74,7 +58,7 @@ with tempfile.TemporaryDirectory() as folder:
     # 400 colours: reduced to the palette's 255, and the change is reported.
     write_model(path("many.xml"), [(i % 20, i // 20, 0, i % 256, (i * 7) % 256, i // 2)
                                    for i in range(400)])
-    status, out, err = run(path("many.xml"), path("many.vox"))
+    status, out, err = run("convert", path("many.xml"), path("many.vox"))
     expect("many colours reported", status == 0 and "voxels changed colour, by at most " in out,
            out + err)
 
@@ -92,7 +76,7 @@ with tempfile.TemporaryDirectory() as folder:
              f'couldn\'t read the .vox file "{path("broken.vox")}": chunk "MAIN" at byte 8 '
              "declares 255 bytes, which runs past the end of the file"),
             ([path("absent.vox"), path("keep.xml")], 2, "there is no such file")):
-        status, out, err = run(*arguments)
+        status, out, err = run("convert", *arguments)
         expect(f"convert {arguments} refused", status == code and message in err,
                f"status {status}: {err}")
     with open(path("keep.xml")) as file:
@@ -102,19 +86,19 @@ with tempfile.TemporaryDirectory() as folder:
     for output in ("keep.xml", "sample.vox"):
         before = open(path(output), "rb").read()
         source = path("sample.vox") if output.endswith(".xml") else sample
-        status, out, err = run(source, path(output))
+        status, out, err = run("convert", source, path(output))
         expect(f"{output} is not replaced", status == 1 and "exists already" in err
                and open(path(output), "rb").read() == before, f"{status} {err}")
-        status, out, err = run("--force", source, path(output))
+        status, out, err = run("convert", "--force", source, path(output))
         expect(f"{output} is replaced with --force", status == 0, f"{status} {err}")
-    status, out, err = run(sample, path("missing/out.vox"))
+    status, out, err = run("convert", sample, path("missing/out.vox"))
     expect("a failed write says why", status == 1 and "No such file or directory" in err, err)
 
     # Models counted by PACK without a scene graph are animation frames: the first is taken.
     with open(path("run.vox"), "wb") as file:
         frames = [chunk for f in range(3) for chunk in model_chunks(4, [(f, 0, 0, 1), (3, 3, 3, 2)])]
         file.write(vox_file([(b"PACK", struct.pack("<i", 3))] + frames))
-    status, out, err = run(path("run.vox"), path("run.xml"))
+    status, out, err = run("convert", path("run.vox"), path("run.xml"))
     expect("the first frame is taken", status == 0 and "wrote 2 voxels" in out and
            "an animation of 3 frames; the first is taken and 2 frames are left out" in err,
            out + err)
@@ -128,11 +112,8 @@ with tempfile.TemporaryDirectory() as folder:
         graph += [node(b"nTRN", i, 0, i + 1, -1, 0, 0), node(b"nSHP", i + 1, 0, 1, 0, 0)]
     with open(path("hostile.vox"), "wb") as file:
         file.write(vox_file(model_chunks(64, full) + graph))
-    status, out, err = run(path("hostile.vox"), path("hostile.xml"))
+    status, out, err = run("convert", path("hostile.vox"), path("hostile.xml"))
     expect("a model placed over and over is refused", status == 2 and
            f'"{path("hostile.vox")}": it places more than 4000000 voxels' in err, err)
 
-if failures:
-    print("\n".join(failures))
-    sys.exit(1)
-print("convert: all checks passed")
+finish("convert: all checks passed")

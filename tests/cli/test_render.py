@@ -3,27 +3,13 @@ frames and times, and its refusals."""
 import json
 import os
 import subprocess
-import sys
 import tempfile
 
-tool, source = sys.argv[1], sys.argv[2]
+from cli_support import expect, finish, run, source
+
 examples = os.path.join(source, "examples")
 sample = [os.path.join(examples, "bramblewick.xml"),
           os.path.join(examples, "bramblewick_animations.xml")]
-failures = []
-
-
-def run(*arguments):
-    environment = dict(os.environ)
-    environment.pop("DISPLAY", None)  # it must never need one
-    done = subprocess.run([tool, "render", *arguments], capture_output=True, text=True,
-                          env=environment, timeout=120)
-    return done.returncode, done.stdout, done.stderr
-
-
-def expect(what, condition, detail=""):
-    if not condition:
-        failures.append(f"{what}: {detail}")
 
 
 def read(path):
@@ -45,7 +31,7 @@ with tempfile.TemporaryDirectory() as folder:
         return os.path.join(folder, name)
 
     # The walk as a GIF: one frame per 1/30 s, delays alternating so that the loop lasts 1 s.
-    status, stdout, stderr = run(*sample, "--animation", "walk", "-o", out("walk.gif"))
+    status, stdout, stderr = run("render", *sample, "--animation", "walk", "-o", out("walk.gif"))
     expect("the walk's GIF is written", status == 0 and "30 frames" in stdout, stdout + stderr)
     delays = subprocess.run(["identify", "-format", "%T ", out("walk.gif")], capture_output=True,
                             text=True).stdout.split()
@@ -59,7 +45,7 @@ with tempfile.TemporaryDirectory() as folder:
                             ("turn.webp", ["--turntable", "--frames", "6", "--size", "96x96",
                                            "--background", "transparent"])):
         for round in (1, 2):
-            status, stdout, stderr = run(*sample, *arguments, "-o", out(f"{round}-{name}"))
+            status, stdout, stderr = run("render", *sample, *arguments, "-o", out(f"{round}-{name}"))
             expect(f"{name} is written", status == 0, stderr)
         expect(f"{name} is the same each time",
                read(out(f"1-{name}")) == read(out(f"2-{name}")))
@@ -67,7 +53,7 @@ with tempfile.TemporaryDirectory() as folder:
     expect("the WebP's size", (width, height) == (96, 96), (width, height))
 
     # A transparent still is transparent outside the character only.
-    status, stdout, stderr = run(*sample, "--animation", "wave", "--time", "0.8", "--camera",
+    status, stdout, stderr = run("render", *sample, "--animation", "wave", "--time", "0.8", "--camera",
                                  "left", "--background", "transparent", "--no-outlines", "-o",
                                  out("clear.png"))
     expect("a transparent still is written", status == 0, stderr)
@@ -79,7 +65,7 @@ with tempfile.TemporaryDirectory() as folder:
     expect("every pixel is either", set(alphas) == {0, 255}, set(alphas))
 
     # A sheet: the frames in a grid and where each one is.
-    status, stdout, stderr = run(*sample, "--animation", "idle", "--fps", "5", "--size", "64x48",
+    status, stdout, stderr = run("render", *sample, "--animation", "idle", "--fps", "5", "--size", "64x48",
                                  "--sheet", "-o", out("idle.png"))
     expect("a sheet is written", status == 0, stderr)
     sheet = json.loads(read(out("idle.json")))
@@ -106,7 +92,7 @@ with tempfile.TemporaryDirectory() as folder:
             (["--animation", "jump", "-o", out("x.png")],
              "no animation \"jump\"; the animations are:\n  1: Idle"),
             (["--animation", "4", "-o", out("x.png")], "3: Wave")):
-        status, stdout, stderr = run(*sample, *arguments)
+        status, stdout, stderr = run("render", *sample, *arguments)
         expect(f"{arguments} is refused", status == 64 and text in stderr,
                f"{status} {stderr}")
     # Comments are Latin-1 in the files and UTF-8 on the terminal.
@@ -114,13 +100,13 @@ with tempfile.TemporaryDirectory() as folder:
     with open(latin1, "wb") as file:
         file.write('<animations><animation end="1" comment="Sprung über den Bach"/>'
                    '</animations>'.encode("latin-1"))
-    status, stdout, stderr = run(sample[0], latin1, "--animation", "9", "-o", out("x.png"))
+    status, stdout, stderr = run("render", sample[0], latin1, "--animation", "9", "-o", out("x.png"))
     expect("names are UTF-8", status == 64 and "1: Sprung über den Bach" in stderr, stderr)
-    status, stdout, stderr = run(sample[0], latin1, "--animation", "sprung ü", "--size",
+    status, stdout, stderr = run("render", sample[0], latin1, "--animation", "sprung ü", "--size",
                                  "32x32", "-o", out("sprung.png"))
     expect("a prefix with a letter beyond ASCII", status == 0, stderr)
 
-    status, stdout, stderr = run(os.path.join(folder, "none.xml"), "-o", out("x.png"))
+    status, stdout, stderr = run("render", os.path.join(folder, "none.xml"), "-o", out("x.png"))
     expect("a missing model exits 2", status == 2 and "none.xml" in stderr, stderr)
     expect("nothing is left by a refusal", not any(
         name.startswith("x.") for name in os.listdir(folder)), os.listdir(folder))
@@ -130,16 +116,13 @@ with tempfile.TemporaryDirectory() as folder:
     os.mkdir(taken)  # a folder where the picture should go
     with open(os.path.join(taken, "keep"), "wb") as file:
         file.write(b"mine")
-    status, stdout, stderr = run(*sample, "--animation", "walk", "--size", "32x32", "-o", taken)
+    status, stdout, stderr = run("render", *sample, "--animation", "walk", "--size", "32x32", "-o", taken)
     expect("a write over a folder fails", status == 1 and "couldn't write" in stderr,
            f"{status} {stderr}")
     expect("the folder stays", os.listdir(taken) == ["keep"], os.listdir(taken))
     expect("no temporary file is left", not any(".saving-" in name for name in os.listdir(folder)),
            os.listdir(folder))
-    status, stdout, stderr = run(*sample, "-o", os.path.join(taken, "keep", "x.png"))
+    status, stdout, stderr = run("render", *sample, "-o", os.path.join(taken, "keep", "x.png"))
     expect("a write below a file fails", status == 1, f"{status} {stderr}")
 
-if failures:
-    print("\n".join(failures))
-    sys.exit(1)
-print("ok")
+finish("ok")

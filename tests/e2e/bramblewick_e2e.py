@@ -165,6 +165,12 @@ class Editor:
             raise HarnessError(f"editor still running after {timeout} s\n{self.log_tail()}")
         return self.exit_status
 
+    def close_cleanly(self):
+        """Closes the window as a window manager does; the editor must end with status 0."""
+        self.close()
+        if self.wait_exit() != 0:
+            raise HarnessError(f"exit status {self.exit_status}")
+
     def sanitizer_report(self):
         """The first AddressSanitizer, LeakSanitizer or UBSan report the editor printed, or ""."""
         try:

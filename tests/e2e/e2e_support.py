@@ -151,19 +151,24 @@ def click_button(editor, spot, away=(1000, 150)):
     editor.move(*away)
 
 
-def save(editor, *paths, timeout=20):
-    """Ctrl+S; waits until every file in paths was written again and answers their texts.
+def ctrl(editor, *keys):
+    """Left Control held around the keys, released last, as a user types a shortcut."""
+    editor.key_down("Control_L")
+    editor.wait_frames(1)
+    for key in keys:
+        editor.key(key)
+        editor.wait_frames(2)
+    editor.key_up("Control_L")
+    editor.wait_frames(2)
 
-    Control goes up after S, as a careful user types it."""
+
+def save(editor, *paths, timeout=20):
+    """Ctrl+S; waits until every file in paths was written again and answers their texts."""
     past = time.time() - 1000
     for path in paths:
         if os.path.exists(path):
             os.utime(path, (past, past))
-    editor.key_down("Control_L")
-    editor.wait_frames(1)
-    editor.key("s")
-    editor.wait_frames(1)
-    editor.key_up("Control_L")
+    ctrl(editor, "s")
     deadline = time.time() + timeout
     while time.time() < deadline:
         if all(os.path.exists(p) and os.path.getmtime(p) > past + 1 for p in paths):

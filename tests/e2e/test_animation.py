@@ -8,7 +8,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from bramblewick_e2e import Editor, run_tests  # noqa: E402
-from e2e_support import (StartCamera, check, click_button, copy_sample,  # noqa: E402
+from e2e_support import (StartCamera, check, click_button, copy_sample, ctrl,  # noqa: E402
                          read_animations, read_particles, save, shoot)
 from test_sample_and_tools import QUIET_SPOT, knob_centre, settle, start  # noqa: E402
 
@@ -27,20 +27,6 @@ RIGHT_ARM_AREA = (470, 330, 600, 500)
 # Head and legs; the hands' line crosses the left arm, so that is not a steady place.
 HEAD_AREA = (560, 190, 720, 330)
 LEGS_AREA = (585, 480, 695, 560)
-
-
-def control(editor, key):
-    editor.key_down("Control_L")
-    editor.wait_frames(1)
-    editor.key(key)
-    editor.wait_frames(1)
-    editor.key_up("Control_L")
-    editor.wait_frames(2)
-
-
-def close_cleanly(editor):
-    editor.close()
-    check(editor.wait_exit() == 0, f"exit status {editor.exit_status}")
 
 
 def test_pose_copy_and_paste(build_dir):
@@ -73,10 +59,10 @@ def test_pose_copy_and_paste(build_dir):
         check(after.changed_pixels(before, LEGS_AREA) < 30, "the legs moved")
 
         # Copy the posed arm at time 0 and paste it into the key at 0.5.
-        control(editor, "c")
+        ctrl(editor, "c")
         editor.key("Right")
         editor.wait_frames(3)
-        control(editor, "v")
+        ctrl(editor, "v")
         editor.wait_frames(3)
         shoot(editor, "pose_3_pasted_at_half.png")
 
@@ -98,7 +84,7 @@ def test_pose_copy_and_paste(build_dir):
             check(max(abs(a - b) for a, b in zip(idle_half[i], idle0[i])) < 1e-4,
                   f"particle {i} at 0.5 is {idle_half[i]}, not the copied {idle0[i]}")
         check(saved[1:] == loaded[1:], "the other animations changed")
-        close_cleanly(editor)
+        editor.close_cleanly()
     shutil.rmtree(folder, ignore_errors=True)
 
 
@@ -170,7 +156,7 @@ def test_menu_add_pick_and_play(build_dir):
               f"the added animation: {saved[3:] and (saved[3][0], list(saved[3][1]))}")
         check(saved[3][1][0.0] == [tuple(p) for p in read_particles(model)],
               "the added animation does not hold the rest pose")
-        close_cleanly(editor)
+        editor.close_cleanly()
     shutil.rmtree(folder, ignore_errors=True)
 
 

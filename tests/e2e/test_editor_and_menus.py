@@ -14,8 +14,8 @@ import time
 import xml.etree.ElementTree as ElementTree
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from bramblewick_e2e import Editor, HarnessError, run_tests  # noqa: E402
-from e2e_support import copy_sample  # noqa: E402
+from bramblewick_e2e import Editor, run_tests  # noqa: E402
+from e2e_support import check, copy_sample, ctrl  # noqa: E402
 
 WIDTH, HEIGHT = 1280, 720  # the run folder's window
 START_EYE = (0.0, 15.0, 70.0)  # looking along -z at (0, 15, 0)
@@ -24,11 +24,6 @@ HALF_FOV_TAN = math.tan(math.radians(45.0) / 2)  # the engine's default vertical
 
 # CTest reports this exit status as a skipped test.
 SKIPPED = 77
-
-
-def check(condition, message):
-    if not condition:
-        raise HarnessError(message)
 
 
 def project(point, width=WIDTH, height=HEIGHT):
@@ -76,16 +71,6 @@ def front_face(picture, near=None, radius=60):
                        min(cy + radius, picture.height), lambda p: is_grey(p, 170, 220))
     check(box is not None, f"no grey voxel face near ({cx}, {cy}) in {picture.path}")
     return box
-
-
-def press_ctrl_s(editor):
-    """Left Ctrl with S, Ctrl let go last, as a careful user types it (the quick way, Ctrl let
-    go first, is the session test's)."""
-    editor.key_down("Control_L")
-    editor.wait_frames(1)
-    editor.key("s")
-    editor.wait_frames(1)
-    editor.key_up("Control_L")
 
 
 def centre(box):
@@ -175,8 +160,7 @@ def test_start_voxel_grey_with_outline(build_dir):
         face_and_top = picture.count(x1 - 1, y1 - 4, x2 + 1, y2 + 1, is_grey)
         check(grey == face_and_top, f"{grey - face_and_top} grey pixels away from the voxel")
         check(picture.count(230, 470, WIDTH, 670, is_white) > 20000, "no grid below the horizon")
-        editor.close()
-        check(editor.wait_exit() == 0, "exit status")
+        editor.close_cleanly()
 
 
 def test_fly_turn_and_reset_camera(build_dir):
@@ -220,8 +204,7 @@ def test_fly_turn_and_reset_camera(build_dir):
         after = editor.picture("editor_fly_reset.png")
         differing = after.differing(start, 230, 0, WIDTH, 670)
         check(differing <= 20, f"{differing} pixels differ from the start view after the reset")
-        editor.close()
-        check(editor.wait_exit() == 0, "exit status")
+        editor.close_cleanly()
 
 
 def test_focus_loss_ends_sculpt_drag(build_dir):
@@ -255,10 +238,9 @@ def test_focus_loss_ends_sculpt_drag(build_dir):
         editor.focus()
         editor.wait_frames(3)
         editor.screenshot("editor_focus_loss.png")
-        press_ctrl_s(editor)
+        ctrl(editor, "s")  # Ctrl let go last; the quick way is the session test's
         wait_for_file(model)
-        editor.close()
-        check(editor.wait_exit() == 0, "exit status")
+        editor.close_cleanly()
 
         cells = voxels_in(model)
         first, _ = ground_cell(450, 600)
@@ -313,8 +295,7 @@ def test_menus_slide_in_and_bar(build_dir):
         editor.click(*save)
         wait_for_file(model)
         check(voxels_in(model) == [(0, 0, 0)], f"saved voxels: {voxels_in(model)}")
-        editor.close()
-        check(editor.wait_exit() == 0, "exit status")
+        editor.close_cleanly()
     if not slid:
         print("the first picture came when the menus were nearly in place: too slow to judge "
               "the slide")
@@ -346,8 +327,7 @@ def test_menus_geometry_full_hd(build_dir):
             check(box is not None, f"no focus look on the '{name}' button")
             check(abs(box[0] - span[0]) <= 2 and abs(box[2] - span[1]) <= 2,
                   f"'{name}' spans x {box[0]}..{box[2]}, expected {span[0]}..{span[1]}")
-        editor.close()
-        check(editor.wait_exit() == 0, "exit status")
+        editor.close_cleanly()
 
 
 def test_clicks_during_slide_reach_the_tool(build_dir):
@@ -385,7 +365,7 @@ def test_clicks_during_slide_reach_the_tool(build_dir):
 
         def saved_voxels():
             os.path.exists(model) and os.remove(model)
-            press_ctrl_s(editor)
+            ctrl(editor, "s")
             wait_for_file(model)
             return voxels_in(model)
 
@@ -405,8 +385,7 @@ def test_clicks_during_slide_reach_the_tool(build_dir):
         check(len(cells) == 2 and cells[1] == (ground_cell(500, 600)[0], 0,
                                                ground_cell(500, 600)[1]),
               f"the sculpt tool should have added one voxel under the pointer: {cells}")
-        editor.close()
-        check(editor.wait_exit() == 0, "exit status")
+        editor.close_cleanly()
 
 
 def test_save_failure_shows_in_bar(build_dir):
@@ -417,7 +396,7 @@ def test_save_failure_shows_in_bar(build_dir):
         editor.move(700, 300)
         before = editor.picture("menus_before_save_failure.png")
         check(before.count(0, 680, 840, HEIGHT, is_red) == 0, "red in the bar before the save")
-        press_ctrl_s(editor)
+        ctrl(editor, "s")
         editor.wait_for_log("ERROR, couldn't write " + model)
         editor.wait_frames(10)
         after = editor.picture("menus_save_failure.png")
@@ -425,8 +404,7 @@ def test_save_failure_shows_in_bar(build_dir):
         check(red >= 50, f"the failure is not shown in the bar ({red} red pixels)")
         check("ERROR, couldn't write " + model in editor.stderr(), "nothing on standard error")
         check(not os.path.exists(os.path.dirname(model)), "the save created the folder")
-        editor.close()
-        check(editor.wait_exit() == 0, "exit status")
+        editor.close_cleanly()
 
 
 def test_quick_view_switches_keep_menus_and_presses_right(build_dir):
@@ -482,8 +460,7 @@ def test_quick_view_switches_keep_menus_and_presses_right(build_dir):
             editor.click(700, 300)
             editor.wait_frames(10)
             check(not os.path.exists(model), "a click in the 3D view ran Save")
-            editor.close()
-            check(editor.wait_exit() == 0, "exit status")
+            editor.close_cleanly()
     finally:
         shutil.rmtree(folder, ignore_errors=True)
 
@@ -529,8 +506,7 @@ def test_quick_save_resize_and_animations_beside_the_model(build_dir):
         _, save_button = bar_buttons(900, 600)
         editor.click(*save_button)
         editor.wait_for_log("Saved", count=2)
-        editor.close()
-        check(editor.wait_exit() == 0, f"exit status {editor.exit_status}")
+        editor.close_cleanly()
     check(voxels_in(model), "the model was not saved")
     shutil.rmtree(folder, ignore_errors=True)
 

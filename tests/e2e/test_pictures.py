@@ -124,11 +124,6 @@ class Pictures:
               "\n".join(self.failures))
 
 
-def close_cleanly(editor):
-    editor.close()
-    check(editor.wait_exit() == 0, f"exit status {editor.exit_status}")
-
-
 def test_model_view(build_dir):
     folder, model, animations = copy_sample()
     with Editor(build_dir, name="pictures") as editor:
@@ -159,7 +154,7 @@ def test_model_view(build_dir):
         editor.wait_frames(10)
         editor.key_up("shift")
         pictures.take("model_turned", TURNED_VIEW)
-        close_cleanly(editor)
+        editor.close_cleanly()
     shutil.rmtree(folder, ignore_errors=True)
     pictures.check_all()
 
@@ -177,7 +172,7 @@ def test_walk_keys(build_dir):
         pictures.take("walk_0.25", START_VIEW)
         editor.key("Right", "Right")
         pictures.take("walk_0.75", START_VIEW)
-        close_cleanly(editor)
+        editor.close_cleanly()
     shutil.rmtree(folder, ignore_errors=True)
     pictures.check_all()
 

@@ -110,8 +110,7 @@ def test_sample_round_trip(build_dir):
         check(saved_model == model_text, "the saved model file differs from the loaded one")
         check(saved_animations == animations_text,
               "the saved animation file differs from the loaded one")
-        editor.close()
-        check(editor.wait_exit() == 0, f"exit status {editor.exit_status}")
+        editor.close_cleanly()
     shutil.rmtree(folder, ignore_errors=True)
 
 
@@ -178,8 +177,7 @@ def test_one_edit_with_sculpt(build_dir):
         after = set(read_voxels(model))
         check(after == ({(0, 0, 0), (0, 0, 1)} | row) - {(0, 0, 5)},
               f"the right click changed {sorted(after ^ ({(0, 0, 0), (0, 0, 1)} | row))}")
-        editor.close()
-        check(editor.wait_exit() == 0, f"exit status {editor.exit_status}")
+        editor.close_cleanly()
     shutil.rmtree(folder, ignore_errors=True)
 
 
@@ -232,8 +230,7 @@ def test_paint_and_pick_colour(build_dir):
         editor.wait_frames(6)
         picked = shoot(editor, "paint_3_grey_picked.png")
         check_knobs(picked, {"red": 0.5, "green": 0.5, "blue": 0.5})
-        editor.close()
-        check(editor.wait_exit() == 0, f"exit status {editor.exit_status}")
+        editor.close_cleanly()
     shutil.rmtree(folder, ignore_errors=True)
 
 
@@ -270,8 +267,7 @@ def test_select_and_move(build_dir):
               f"missing {sorted(expected - set(cells))}, extra {sorted(set(cells) - expected)}")
         check(all(colour == (0.5, 0.5, 0.5) for colour in cells.values()),
               "the selection's red must not reach the file")
-        editor.close()
-        check(editor.wait_exit() == 0, f"exit status {editor.exit_status}")
+        editor.close_cleanly()
     # The saved file opens again.
     with Editor(build_dir, name="select-reopen") as editor:
         start(editor, model)

@@ -8,12 +8,8 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from bramblewick_e2e import Editor, HarnessError, Xvfb, run_tests  # noqa: E402
-
-
-def check(condition, message):
-    if not condition:
-        raise HarnessError(message)
+from bramblewick_e2e import Editor, Xvfb, run_tests  # noqa: E402
+from e2e_support import check  # noqa: E402
 
 
 def test_title_and_start_log(build_dir):
@@ -29,8 +25,7 @@ def test_title_and_start_log(build_dir):
         check(order == sorted(order), f"start-up lines out of order: {order}")
         editor.wait_frames(5)
         editor.screenshot("shell_first_frame.png")
-        editor.close()
-        check(editor.wait_exit() == 0, f"exit status {editor.exit_status}")
+        editor.close_cleanly()
 
 
 def test_window_close_quits_cleanly(build_dir):
@@ -109,8 +104,7 @@ def test_input_reaches_mode(build_dir):
         editor.wait_for_log("input: mouse released 0")
         editor.click(603, 398, 3)
         editor.wait_for_log("input: mouse pressed 1")
-        editor.close()
-        check(editor.wait_exit() == 0, "exit status")
+        editor.close_cleanly()
 
 
 def test_clipboard_with_x_server(build_dir):

@@ -13,7 +13,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from bramblewick_e2e import Editor, run_tests  # noqa: E402
-from e2e_support import (StartCamera, check, click_button, hold_at, read_voxels,  # noqa: E402
+from e2e_support import (StartCamera, check, click_button, ctrl, hold_at, read_voxels,  # noqa: E402
                          save, shoot, write_model)
 
 EDIT_VOXELS = (100, 18)
@@ -34,17 +34,6 @@ def start_sculpting(editor, model, env=None):
 
 def add_voxel(editor):
     hold_at(editor, *StartCamera().pixel((0.5, 0.5, 1.0)))
-
-
-def ctrl(editor, *keys):
-    """Left Control held around the keys, released last, as a user types a shortcut."""
-    editor.key_down("Control_L")
-    editor.wait_frames(1)
-    for key in keys:
-        editor.key(key)
-        editor.wait_frames(2)
-    editor.key_up("Control_L")
-    editor.wait_frames(2)
 
 
 def recovery_copies(editor):
@@ -87,8 +76,7 @@ def test_undo_redo_keys(build_dir):
         time.sleep(4.5)  # the note fades
         clean = shoot(editor, "undo_4_saved_again.png")
         check(clean.changed_pixels(saved, BAR_LEFT) < 10, "the mark stayed on a saved model")
-        editor.close()
-        check(editor.wait_exit() == 0, f"exit status {editor.exit_status}")
+        editor.close_cleanly()
         check(recovery_copies(editor) == [], "a recovery copy of a saved model")
     shutil.rmtree(folder, ignore_errors=True)
 
@@ -102,8 +90,7 @@ def test_close_writes_recovery_copy(build_dir):
     with Editor(build_dir, name="close") as editor:
         start_sculpting(editor, model)
         add_voxel(editor)
-        editor.close()
-        check(editor.wait_exit() == 0, f"exit status {editor.exit_status}")
+        editor.close_cleanly()
         copies = recovery_copies(editor)
         check(len(copies) == 1, f"recovery copies {copies}")
         check(os.path.basename(copies[0]).startswith("creature-"), f"named {copies[0]}")

@@ -59,24 +59,16 @@ TEST(UndoHistory, KeysAndTheUnsavedMarkFollowUndoRedoAndSave)
     EditorMode* editor = session.editor;
     EXPECT_FALSE(editor->hasUnsavedChanges());
     LogCapture log;
-    auto key = [&](OIS::KeyCode code, bool shift = false)
-    {
-        session.input->held = {OIS::KC_LCONTROL};
-        if (shift)
-            session.input->held.insert(OIS::KC_LSHIFT);
-        session.press(code);
-        session.input->held.clear();
-    };
-    key(OIS::KC_Z); // nothing to undo: nothing changes
+    session.control(OIS::KC_Z); // nothing to undo: nothing changes
     EXPECT_FALSE(editor->hasUnsavedChanges());
 
     editor->asStep("", [&] { editor->paintVoxel(0, Ogre::ColourValue::Blue); });
     EXPECT_TRUE(editor->hasUnsavedChanges());
     EXPECT_EQ(editor->history->size(), 1u);
-    key(OIS::KC_Z);
+    session.control(OIS::KC_Z);
     EXPECT_FALSE(editor->hasUnsavedChanges());
-    key(OIS::KC_Y);
-    key(OIS::KC_Z, true);
+    session.control(OIS::KC_Y);
+    session.control(OIS::KC_Z, true);
     EXPECT_TRUE(log.contains("Nothing to undo"));
     EXPECT_EQ(
         std::vector<std::string>(log.lines.end() - 3, log.lines.end()),
