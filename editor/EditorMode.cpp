@@ -14,6 +14,7 @@
 #include "menu/BarMenuView.h"
 #include "menu/MenuSystem.h"
 #include "menu/MenuView.h"
+#include "menu/TextField.h"
 #include "skeleton/AnimateViewMode.h"
 #include "skeleton/Skeleton.h"
 #include "skeleton/VerletParticleSystem.h"
@@ -222,6 +223,12 @@ void EditorMode::resetCamera()
 
 bool EditorMode::keyPressed(const KeyEvent& event)
 {
+    // A text field with the focus takes every key; the camera stops.
+    if (TextField::routeKeyPressed(menuSystem, event))
+    {
+        cameraVelocity = Ogre::Vector3::ZERO;
+        return true;
+    }
     if (isKeyDown(OIS::KC_LCONTROL))
     {
         cameraVelocity = Ogre::Vector3::ZERO;
@@ -353,7 +360,8 @@ void EditorMode::followFlightKeys()
     // Counting presses and releases drifts for good after one release without its press (left
     // Ctrl let go before S); the keys held now never do.
     cameraVelocity = Ogre::Vector3::ZERO;
-    if (isKeyDown(OIS::KC_LCONTROL))
+    // Keys typed into a text field are no flight keys.
+    if (isKeyDown(OIS::KC_LCONTROL) || TextField::anyFocused(menuSystem))
         return;
     cameraVelocity.z = float(isKeyDown(OIS::KC_W)) - float(isKeyDown(OIS::KC_S));
     cameraVelocity.x = float(isKeyDown(OIS::KC_D)) - float(isKeyDown(OIS::KC_A));
@@ -361,7 +369,7 @@ void EditorMode::followFlightKeys()
 
 bool EditorMode::mouseMoved(const Ogre::Vector2& delta)
 {
-    if (isKeyDown(OIS::KC_LSHIFT))
+    if (isKeyDown(OIS::KC_LSHIFT) && !TextField::anyFocused(menuSystem))
     {
         Ogre::Camera* camera = getGraphics()->camera;
         camera->yaw(Ogre::Radian(-0.005f * delta.x));
@@ -372,6 +380,9 @@ bool EditorMode::mouseMoved(const Ogre::Vector2& delta)
 
 bool EditorMode::mousePressed(const OIS::MouseButtonID& button)
 {
+    // A press on a text field focuses it; any other press first commits the focused one.
+    if (TextField::routePressed(menuSystem, button))
+        return true;
     if (MenuPanelManager* menu = offerPressToMenus(menuSystem, button))
     {
         menuHoldingPress = menu;
