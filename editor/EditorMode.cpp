@@ -17,6 +17,7 @@
 #include "menu/TextField.h"
 #include "skeleton/AnimateViewMode.h"
 #include "skeleton/Skeleton.h"
+#include "skeleton/SkeletonViewMode.h"
 #include "skeleton/VerletParticleSystem.h"
 
 #include <OIS/OISKeyboard.h>
@@ -281,6 +282,11 @@ bool EditorMode::keyPressed(const KeyEvent& event)
         // The first visit adds an animation when there is none: that is a change.
         if (!skeleton->system->particles.empty())
             asStep("", [&] { runLogged([&] { setViewMode(new AnimateViewMode()); }); });
+        else
+            showNote("No skeleton: press 3 to make one");
+        break;
+    case OIS::KC_3:
+        runLogged([&] { setViewMode(new SkeletonViewMode()); });
         break;
     case OIS::KC_W:
     case OIS::KC_S:

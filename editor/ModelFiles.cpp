@@ -137,7 +137,9 @@ void ModelFiles::saveModel(const std::string& modelFile, const std::string& anim
 {
     // Poses are never saved: the skeleton goes back to its rest pose and every voxel to its
     // nearest stick, so the file always holds fresh bindings of voxels that exist.
-    if (!editor.viewMode || editor.viewMode->name != "ModelView")
+    // The skeleton view shows the rest pose already: a save there stays in it.
+    if (!editor.viewMode ||
+        (editor.viewMode->name != "ModelView" && editor.viewMode->name != "SkeletonView"))
     {
         editor.setViewMode(new ModelViewMode());
     }

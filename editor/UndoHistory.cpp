@@ -248,6 +248,22 @@ void UndoHistory::frameChanging(int animation, float time, const std::vector<Ogr
     step->addFrameChange(std::move(change));
 }
 
+void UndoHistory::skeletonShapeChanging()
+{
+    if (!recording())
+        return;
+    closeSkeletonChange();
+    shapeBefore.reset(new SkeletonShape(SkeletonShape::capture(*editor)));
+}
+
+void UndoHistory::skeletonShapeChanged()
+{
+    if (!recording() || !shapeBefore)
+        return;
+    step->addShapeChange(std::move(*shapeBefore), SkeletonShape::capture(*editor));
+    shapeBefore.reset();
+}
+
 void UndoHistory::animationAdded(const Animation& animation)
 {
     if (!recording())

@@ -52,6 +52,10 @@ public:
     void skeletonChanging();
     // Before the key frame at time of the animation at index becomes `after`.
     void frameChanging(int animation, float time, const std::vector<Ogre::Vector3>& after);
+    // Around a change of the skeleton's particles or sticks (the skeleton view): the shape
+    // before, then the shape after, become one part of the open step.
+    void skeletonShapeChanging();
+    void skeletonShapeChanged();
     // After an animation was appended to the list.
     void animationAdded(const Animation& animation);
     // The open step was made with mirror editing: its name says so ("mirrored sculpt stroke").
@@ -90,6 +94,7 @@ private:
     std::vector<std::unique_ptr<UndoStep>> undone; // the last undone at the back
     std::unique_ptr<UndoStep> step;                // the one open
     std::unique_ptr<UndoStep::SkeletonState> skeletonBefore;
+    std::unique_ptr<SkeletonShape> shapeBefore;
     int depth = 0;
     bool amending = false;
     bool replaying = false;

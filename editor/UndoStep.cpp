@@ -224,6 +224,13 @@ void UndoStep::addFrameChange(FrameChange&& change)
     frameChanges.push_back(std::move(change));
 }
 
+void UndoStep::addShapeChange(::SkeletonShape&& before, ::SkeletonShape&& after)
+{
+    forgetCoalescing();
+    parts.push_back({Kind::SkeletonShape, unsigned(shapeChanges.size())});
+    shapeChanges.emplace_back(std::move(before), std::move(after));
+}
+
 void UndoStep::addAnimation(const Animation& animation)
 {
     forgetCoalescing();
@@ -258,6 +265,10 @@ void UndoStep::append(UndoStep&& later)
             break;
         case Kind::AnimationAdded:
             addAnimation(later.addedAnimations[part.slot]);
+            break;
+        case Kind::SkeletonShape:
+            addShapeChange(std::move(later.shapeChanges[part.slot].first),
+                           std::move(later.shapeChanges[part.slot].second));
             break;
         }
     }
@@ -325,6 +336,8 @@ std::string kindName(UndoStep::Kind kind)
         return "pose";
     case UndoStep::Kind::AnimationAdded:
         return "new animation";
+    case UndoStep::Kind::SkeletonShape:
+        return "skeleton change";
     }
     return "change";
 }
@@ -350,6 +363,8 @@ size_t UndoStep::bytes() const
         total += heapBytes(change.before) + heapBytes(change.after);
     for (const Animation& animation : addedAnimations)
         total += heapBytes(animation.frames);
+    for (const auto& change : shapeChanges)
+        total += change.first.bytes() + change.second.bytes();
     return total;
 }
 
@@ -414,6 +429,9 @@ void UndoStep::apply(EditorMode& editor, const Part& part, bool forward) const
             editor.animations.push_back(addedAnimations[part.slot]);
         else if (!editor.animations.empty())
             editor.animations.pop_back();
+        break;
+    case Kind::SkeletonShape:
+        (forward ? shapeChanges[part.slot].second : shapeChanges[part.slot].first).restore(editor);
         break;
     }
 }

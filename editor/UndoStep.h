@@ -2,6 +2,7 @@
 
 #include "editor/Voxel.h"
 #include "skeleton/Animation.h"
+#include "skeleton/SkeletonShape.h"
 
 #include <OgreColourValue.h>
 #include <OgreQuaternion.h>
@@ -96,6 +97,7 @@ public:
         Skeleton,
         Frame,
         AnimationAdded,
+        SkeletonShape, // particles or sticks made, moved or removed in the skeleton view
     };
 
     explicit UndoStep(const std::string& name) : name(name) {}
@@ -109,6 +111,7 @@ public:
     void addSkeletonChange(std::unique_ptr<SkeletonChange> change);
     void addFrameChange(FrameChange&& change);
     void addAnimation(const Animation& animation);
+    void addShapeChange(::SkeletonShape&& before, ::SkeletonShape&& after);
     // Appends the parts of a later step (a save's re-binding joins the change it saved).
     void append(UndoStep&& later);
     // Called when the step is complete: drops what only recording needed.
@@ -150,6 +153,7 @@ private:
     std::vector<std::unique_ptr<SkeletonChange>> skeletonChanges;
     std::vector<FrameChange> frameChanges;
     std::vector<Animation> addedAnimations;
+    std::vector<std::pair<::SkeletonShape, ::SkeletonShape>> shapeChanges; // before, after
     std::map<int, unsigned> colourSlots; // voxel index -> entry, while indices hold still
     std::map<int, unsigned> cellSlots;
 };

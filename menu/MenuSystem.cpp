@@ -8,6 +8,7 @@
 
 #include "menu/AnimMenuView.h"
 #include "menu/ModelMenuView.h"
+#include "menu/SkeletonMenuView.h"
 
 #include <OgreOverlayContainer.h>
 
@@ -23,6 +24,8 @@ const float FRAME_SMOOTHING = 0.06f;
 MenuView* asView(ModelMenuView* view) { return view; }
 
 MenuView* asView(AnimMenuView* view) { return view; }
+
+MenuView* asView(SkeletonMenuView* view) { return view; }
 
 Panel* makeFramePanel(EditorMode* editor, const std::string& material, const Ogre::Vector2& size)
 {
@@ -61,9 +64,11 @@ MenuSystem::~MenuSystem()
     topPanel = barPanel = sidePanel = nullptr;
     delete modelMenuView;
     delete animMenuView;
+    delete skeletonMenuView;
     delete barMenuView;
     modelMenuView = nullptr;
     animMenuView = nullptr;
+    skeletonMenuView = nullptr;
     barMenuView = nullptr;
     currentView = nullptr;
     pendingView = nullptr;
@@ -110,6 +115,9 @@ void MenuSystem::create(EditorMode* newEditor)
     (void)sideArea;
     barMenuView = new BarMenuView();
     barMenuView->build(editor, this, barArea);
+    // Made last, so that the designed menus' panels keep their numbers.
+    skeletonMenuView = new SkeletonMenuView();
+    skeletonMenuView->build(editor, this, sideArea);
     currentView = nullptr;
 
     startHiding();
@@ -117,7 +125,7 @@ void MenuSystem::create(EditorMode* newEditor)
     barPanel->snapToTarget();
     sidePanel->snapToTarget();
 
-    for (MenuView* view : {asView(modelMenuView), asView(animMenuView)})
+    for (MenuView* view : {asView(modelMenuView), asView(animMenuView), asView(skeletonMenuView)})
     {
         if (view)
         {
@@ -284,6 +292,7 @@ void MenuSystem::fitToWindow()
     }
     for (MenuPanelManager* view : {static_cast<MenuPanelManager*>(modelMenuView),
                                    static_cast<MenuPanelManager*>(animMenuView),
+                                   static_cast<MenuPanelManager*>(skeletonMenuView),
                                    static_cast<MenuPanelManager*>(barMenuView)})
     {
         if (view)

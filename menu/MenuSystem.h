@@ -10,6 +10,7 @@ class EditorMode;
 class MenuView;
 class ModelMenuView;
 class Panel;
+class SkeletonMenuView;
 class TextField;
 
 // The editor's on-screen menus: a top panel, the bottom bar and the side panel on the left, with
@@ -70,8 +71,9 @@ public:
     int sideState = 3;
     ModelMenuView* modelMenuView = nullptr; // owned
     AnimMenuView* animMenuView = nullptr;   // owned
-    MenuView* pendingView = nullptr;        // one of the two above
-    MenuView* currentView = nullptr;        // one of the two above
+    SkeletonMenuView* skeletonMenuView = nullptr; // owned; the skeleton view's (key 3)
+    MenuView* pendingView = nullptr;        // one of the three above
+    MenuView* currentView = nullptr;        // one of the three above
     BarMenuView* barMenuView = nullptr;     // owned
     // The window size in pixels that the panels are laid out for.
     float laidOutWidth = 0.0f;
