@@ -65,8 +65,8 @@ TEST(TextField, TakesEveryKeyWhileFocusedAndCommitsOnEnter)
     t.key(OIS::KC_END);
     t.key(OIS::KC_LEFT);
     t.type("!");
-    EXPECT_EQ(t.field->getText(), "No!\xE9");
-    EXPECT_EQ(t.shown(), "No!|\xC3\xA9"); // the caption is UTF-8
+    EXPECT_EQ(t.field->getText(), "Nol!\xE9");
+    EXPECT_EQ(t.shown(), "Nol!|\xC3\xA9"); // the caption is UTF-8
     EXPECT_TRUE(t.commits.empty());
 
     t.type(std::string(100, 'a'));
