@@ -52,6 +52,10 @@ public:
     void skeletonChanging();
     // Before the key frame at time of the animation at index becomes `after`.
     void frameChanging(int animation, float time, const std::vector<Ogre::Vector3>& after);
+    // Before the key frame at time of the animation at index is removed.
+    void frameRemoving(int animation, float time);
+    // Before the settings of the animation at index become `after`.
+    void settingsChanging(int animation, const Animation::Settings& after);
     // After an animation was appended to the list.
     void animationAdded(const Animation& animation);
     // The open step was made with mirror editing: its name says so ("mirrored sculpt stroke").

@@ -107,7 +107,9 @@ void setFrame(EditorMode& editor, const UndoStep::FrameChange& change, bool afte
     Animation* animation = editor.getAnimation(change.animation);
     if (!animation)
         return;
-    if (after)
+    if (after && !change.remains)
+        animation->frames.erase(change.time);
+    else if (after)
         animation->frames[change.time] = change.after;
     else if (change.existed)
         animation->frames[change.time] = change.before;
@@ -231,6 +233,13 @@ void UndoStep::addAnimation(const Animation& animation)
     addedAnimations.push_back(animation);
 }
 
+void UndoStep::addSettingsChange(SettingsChange&& change)
+{
+    forgetCoalescing();
+    parts.push_back({Kind::Settings, unsigned(settingsChanges.size())});
+    settingsChanges.push_back(std::move(change));
+}
+
 void UndoStep::append(UndoStep&& later)
 {
     forgetCoalescing();
@@ -258,6 +267,9 @@ void UndoStep::append(UndoStep&& later)
             break;
         case Kind::AnimationAdded:
             addAnimation(later.addedAnimations[part.slot]);
+            break;
+        case Kind::Settings:
+            addSettingsChange(std::move(later.settingsChanges[part.slot]));
             break;
         }
     }
@@ -294,7 +306,13 @@ void UndoStep::seal()
                                        // A paste whose entries were all skipped, or the
                                        // mirror of a symmetric pose.
                                        const FrameChange& change = frameChanges[part.slot];
-                                       return change.existed && same(change.before, change.after);
+                                       return change.existed && change.remains &&
+                                              same(change.before, change.after);
+                                   }
+                                   if (part.kind == Kind::Settings)
+                                   {
+                                       const SettingsChange& change = settingsChanges[part.slot];
+                                       return change.before == change.after;
                                    }
                                    return false;
                                }),
@@ -325,6 +343,8 @@ std::string kindName(UndoStep::Kind kind)
         return "pose";
     case UndoStep::Kind::AnimationAdded:
         return "new animation";
+    case UndoStep::Kind::Settings:
+        return "animation settings";
     }
     return "change";
 }
@@ -342,7 +362,8 @@ size_t UndoStep::bytes() const
 {
     size_t total = sizeof(UndoStep) + name.capacity() + heapBytes(parts) + heapBytes(voxelRecords) +
                    heapBytes(colourChanges) + heapBytes(cellChanges) + heapBytes(skeletonChanges) +
-                   heapBytes(frameChanges) + heapBytes(addedAnimations);
+                   heapBytes(frameChanges) + heapBytes(addedAnimations) +
+                   heapBytes(settingsChanges);
     for (const auto& change : skeletonChanges)
         total += sizeof(SkeletonChange) + heapBytes(change->placements) +
                  heapBytes(change->before) + heapBytes(change->after);
@@ -350,6 +371,8 @@ size_t UndoStep::bytes() const
         total += heapBytes(change.before) + heapBytes(change.after);
     for (const Animation& animation : addedAnimations)
         total += heapBytes(animation.frames);
+    for (const SettingsChange& change : settingsChanges)
+        total += change.before.comment.capacity() + change.after.comment.capacity();
     return total;
 }
 
@@ -415,5 +438,12 @@ void UndoStep::apply(EditorMode& editor, const Part& part, bool forward) const
         else if (!editor.animations.empty())
             editor.animations.pop_back();
         break;
+    case Kind::Settings:
+    {
+        const SettingsChange& change = settingsChanges[part.slot];
+        if (Animation* animation = editor.getAnimation(change.animation))
+            animation->setSettings(forward ? change.after : change.before);
+        break;
+    }
     }
 }

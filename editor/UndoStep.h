@@ -84,7 +84,14 @@ public:
         int animation = 0;
         float time = 0.0f;
         bool existed = false;
+        bool remains = true; // false when the change removed the key frame
         std::vector<Ogre::Vector3> before, after;
+    };
+
+    struct SettingsChange
+    {
+        int animation = 0;
+        Animation::Settings before, after;
     };
 
     enum class Kind : unsigned char
@@ -96,6 +103,7 @@ public:
         Skeleton,
         Frame,
         AnimationAdded,
+        Settings,
     };
 
     explicit UndoStep(const std::string& name) : name(name) {}
@@ -109,6 +117,7 @@ public:
     void addSkeletonChange(std::unique_ptr<SkeletonChange> change);
     void addFrameChange(FrameChange&& change);
     void addAnimation(const Animation& animation);
+    void addSettingsChange(SettingsChange&& change);
     // Appends the parts of a later step (a save's re-binding joins the change it saved).
     void append(UndoStep&& later);
     // Called when the step is complete: drops what only recording needed.
@@ -150,6 +159,7 @@ private:
     std::vector<std::unique_ptr<SkeletonChange>> skeletonChanges;
     std::vector<FrameChange> frameChanges;
     std::vector<Animation> addedAnimations;
+    std::vector<SettingsChange> settingsChanges;
     std::map<int, unsigned> colourSlots; // voxel index -> entry, while indices hold still
     std::map<int, unsigned> cellSlots;
 };
