@@ -4,6 +4,7 @@
 #include "editor/UndoHistory.h"
 #include "menu/AnimMenuView.h"
 #include "menu/MenuPanel.h"
+#include "menu/TextField.h"
 #include "skeleton/AnimateViewMode.h"
 
 #include <OgreStringConverter.h>
@@ -58,6 +59,8 @@ void AnimSettingsRows::setSpread(Animation::Settings& settings, float spread)
     settings.speedMax = speed + spread;
 }
 
+AnimSettingsRows::AnimSettingsRows(AnimMenuView& view) : view(view) {}
+
 AnimSettingsRows::~AnimSettingsRows()
 {
     delete loopButton;
@@ -69,6 +72,18 @@ AnimSettingsRows::~AnimSettingsRows()
 
 void AnimSettingsRows::build()
 {
+    commentField.reset(new TextField(view));
+    commentField->label = "Comment: ";
+    commentField->onCommit = [this](const std::string& text)
+    {
+        if (const Animation* animation = current())
+        {
+            Animation::Settings settings = animation->settings();
+            settings.comment = text;
+            change("animation settings", settings);
+        }
+    };
+    commentField->setText("");
     loopButton = view.addButton(ROW_SCALE);
     loopButton->setText("Loop: off");
     buildSlider(endSlider);
@@ -105,6 +120,7 @@ void AnimSettingsRows::place(float x, float y)
         panel->targetPosition = Ogre::Vector3(x, y, 0);
         y += panel->targetSize.y + gap;
     };
+    row(commentField->panel);
     row(loopButton);
     for (MenuPanelManager::Slider* slider : {&endSlider, &speedSlider, &spreadSlider})
     {
@@ -132,6 +148,9 @@ void AnimSettingsRows::show()
     if (!animation || !loopButton)
         return;
     const Animation::Settings settings = animation->settings();
+    // The field keeps an edit under way; it shows the comment again once the edit ends.
+    if (!commentField->hasFocus())
+        commentField->setText(settings.comment);
     loopButton->setText(settings.loop ? "Loop: on" : "Loop: off");
     const float speed = speedOf(settings), spread = spreadOf(settings);
     endSlider.label->setText("End: " + number(settings.end));

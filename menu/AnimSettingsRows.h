@@ -5,12 +5,14 @@
 
 #include <OgreVector.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 class AnimMenuView;
 class EditorMode;
 class MenuPanel;
+class TextField;
 
 // The rows of the animation menu below its first controls: the current animation's comment,
 // loop flag, end and speed range, and the key frame actions. Every change of a setting is one
@@ -37,7 +39,7 @@ public:
     static void setSpeed(Animation::Settings& settings, float speed);
     static void setSpread(Animation::Settings& settings, float spread);
 
-    explicit AnimSettingsRows(AnimMenuView& view) : view(view) {}
+    explicit AnimSettingsRows(AnimMenuView& view);
     ~AnimSettingsRows();
     AnimSettingsRows(const AnimSettingsRows&) = delete;
     AnimSettingsRows& operator=(const AnimSettingsRows&) = delete;
@@ -53,7 +55,8 @@ public:
     // A button came up: a knob drag ends, as one step.
     void released();
 
-    MenuPanel* loopButton = nullptr;   // owned
+    std::unique_ptr<TextField> commentField;
+    MenuPanel* loopButton = nullptr; // owned
     MenuPanelManager::Slider endSlider, speedSlider, spreadSlider;
     MenuPanel* copyFrameButton = nullptr;  // owned
     MenuPanel* pasteFrameButton = nullptr; // owned

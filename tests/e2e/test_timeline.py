@@ -13,8 +13,9 @@ from test_sample_and_tools import QUIET_SPOT, settle, start  # noqa: E402
 
 # Animation menu at rest in the 1280 x 720 window.
 TIME_TRACK = (12, 201, 92)  # left end, right end, row
-LOOP = (100, 387)
-REMOVE_KEY_FRAME = (100, 561)
+COMMENT = (150, 383)
+LOOP = (100, 414)
+REMOVE_KEY_FRAME = (100, 588)
 WALK = 1
 # The character and the room around it at the start camera.
 CHARACTER_AREA = (430, 130, 850, 600)
@@ -58,6 +59,12 @@ def test_knob_snaps_and_settings_save(build_dir):
         shoot(editor, "timeline_1_at_075.png")
         click_button(editor, REMOVE_KEY_FRAME)
         click_button(editor, LOOP)
+        # A new comment, typed into the field and committed with Return.
+        click_button(editor, COMMENT)
+        editor.key("End")
+        editor.key(*["BackSpace"] * 60)
+        editor.key("S", "t", "r", "o", "l", "l", "space", "ampersand")
+        editor.key("Return")
         editor.wait_frames(4)
         shoot(editor, "timeline_2_settings.png")
         _, text = save(editor, model, animations)
@@ -65,8 +72,8 @@ def test_knob_snaps_and_settings_save(build_dir):
         check(sorted(walk[1]) == [0.0, 0.25, 0.5, 1.0],
               f"the walk's keys after the removal are {sorted(walk[1])}")
         header = text.decode("latin-1").split("<animation ")[WALK + 1].split(">")[0]
-        check(header.startswith('loop="0" end="1.000000" speed="1.000000" '
-                                'speed_spread="0.200000" comment="Walk cycle'),
+        check(header == 'loop="0" end="1.000000" speed="1.000000" speed_spread="0.200000" '
+                        'comment="Stroll &amp;"',
               f"the walk is written as <animation {header}>")
         editor.close_cleanly()
     shutil.rmtree(folder, ignore_errors=True)
