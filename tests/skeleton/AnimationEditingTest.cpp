@@ -83,10 +83,10 @@ TEST(AnimationEditing, EachSettingIsOneStepAndSavesAsTheAnimationFileWritesIt)
     editor.saveModel(folder.file("after.xml"), folder.file("after-anim.xml"));
     const std::string written = readFile(folder.file("after-anim.xml"));
     const size_t walkAt = written.find("<animation ", written.find("<animation ") + 1);
-    // A comment holding a double quote is written between single quotes.
+    // A comment holding a double quote is written between single quotes, the quote escaped.
     const std::string header = "<animation loop=\"0\" end=\"1.250000\" speed=\"1.500000\" "
                                "speed_spread=\"0.250000\" "
-                               "comment='Lauf \xe4 &lt;fast&gt; &amp; \"far\"'>";
+                               "comment='Lauf \xe4 &lt;fast&gt; &amp; &quot;far&quot;'>";
     EXPECT_EQ(written.substr(walkAt, header.size()), header);
     ModelDocument read;
     readAnimationFile(folder.file("after-anim.xml"), read);
