@@ -8,6 +8,7 @@ Usage: frame_time.py BUILD_DIR [SECONDS] [CASE ...]. The cases (all when none is
     block4000    4,000 voxels as a solid 20 x 10 x 20 block
     block40000   40,000 voxels as a solid 40 x 25 x 40 block
     walk         the sample character playing its walk in the animation view
+    walk_onion   the same with onion skins on (key K): ghosts of the neighbouring key frames
 
 The blocks stand centred in front of the start camera at (0, 15, 70), which sees them whole.
 For each case the editor runs in a private Xvfb with BRAMBLEWICK_TRACE_FPS=1, which logs a
@@ -64,20 +65,21 @@ MODELS = {
     "block40000": ("40,000 voxels, solid block 40 x 25 x 40",
                    lambda path: write_block(path, 40, 25, 40, near_z=30)),
 }
-CASES = list(MODELS) + ["walk"]
+CASES = list(MODELS) + ["walk", "walk_onion"]
 
 
 def write_model(name, folder):
     """Writes the model of case `name` into `folder`; answers (editor arguments, voxels, title).
     The walk case copies the sample character and its animations."""
-    if name == "walk":
+    if name in ("walk", "walk_onion"):
         files = []
         for file_name in (SAMPLE_MODEL, SAMPLE_ANIMATIONS):
             files.append(os.path.join(folder, file_name))
             shutil.copyfile(os.path.join(EXAMPLES, file_name), files[-1])
         with open(files[0]) as file:
             voxels = file.read().count("<voxel x=")
-        return files, voxels, "sample character playing the walk"
+        title = "sample character playing the walk"
+        return files, voxels, title + (", onion skins" if name == "walk_onion" else "")
     title, writer = MODELS[name]
     path = os.path.join(folder, f"{name}.xml")
     return [path], writer(path), title
@@ -108,8 +110,10 @@ def measure(build_dir, name, arguments, seconds):
         editor.start(arguments, env={"BRAMBLEWICK_TRACE_FPS": "1"}, timeout=300)
         editor.move(700, 300)
         editor.settle(3.0)  # menus in, first frame-rate line (start-up frames) passed
-        if name == "walk":
+        if name in ("walk", "walk_onion"):
             play_walk(editor)
+            if name == "walk_onion":
+                editor.key("k")
             time.sleep(2.0)
         skipped = len([line for line in editor.log_lines() if LINE.search(line)])
         count = max(1, round(seconds / 2))

@@ -12,6 +12,7 @@
 #include <OgreSceneManager.h>
 #include <OgreSceneNode.h>
 
+#include <algorithm>
 #include <string>
 
 void SkeletonDisplay::create()
@@ -32,7 +33,7 @@ void SkeletonDisplay::create()
     {
         Ogre::ManualObject* object =
             sceneManager->createManualObject("boneParticle" + std::to_string(i));
-        object->begin("BonePoint", Ogre::RenderOperation::OT_POINT_LIST, group);
+        object->begin(particleMaterial(i), Ogre::RenderOperation::OT_POINT_LIST, group);
         object->position(Ogre::Vector3::ZERO);
         object->end();
         // A two-unit cube around the point, so that the particle is easy to hit.
@@ -70,6 +71,22 @@ void SkeletonDisplay::create()
         attach(object);
         object->setQueryFlags(QUERY_BONE);
     }
+}
+
+const char* SkeletonDisplay::particleMaterial(size_t index) const
+{
+    const Verlet::Particle* particle = editor.skeleton->entries[index]->particle;
+    const bool isChosen = std::find(chosen.begin(), chosen.end(), particle) != chosen.end();
+    return isChosen ? "BonePointChosen" : "BonePoint";
+}
+
+void SkeletonDisplay::setChosen(const std::vector<Verlet::Particle*>& particles)
+{
+    chosen = particles;
+    // The particle objects come first, one per entry.
+    const size_t count = std::min(objects.size(), editor.skeleton->entries.size());
+    for (size_t i = 0; i < count; ++i)
+        objects[i]->setMaterialName(0, particleMaterial(i));
 }
 
 void SkeletonDisplay::destroy()

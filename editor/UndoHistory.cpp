@@ -172,7 +172,7 @@ void UndoHistory::voxelAdded(int index)
     if (!recording())
         return;
     closeSkeletonChange();
-    step->addVoxelRecord(UndoStep::Kind::VoxelAdded, recordOf(*editor, index, false));
+    step->addVoxelRecord(UndoStep::Kind::VoxelAdded, recordOf(*editor, index, true));
 }
 
 void UndoHistory::voxelRemoving(int index)
@@ -262,6 +262,35 @@ void UndoHistory::skeletonShapeChanged()
         return;
     step->addShapeChange(std::move(*shapeBefore), SkeletonShape::capture(*editor));
     shapeBefore.reset();
+}
+
+void UndoHistory::frameRemoving(int animation, float time)
+{
+    if (!recording())
+        return;
+    Animation* target = editor->getAnimation(animation);
+    std::vector<Ogre::Vector3>* frame = target ? target->findFrame(time) : nullptr;
+    if (!frame)
+        return;
+    closeSkeletonChange();
+    UndoStep::FrameChange change;
+    change.animation = animation;
+    change.time = time;
+    change.existed = true;
+    change.remains = false;
+    change.before = *frame;
+    step->addFrameChange(std::move(change));
+}
+
+void UndoHistory::settingsChanging(int animation, const Animation::Settings& after)
+{
+    if (!recording())
+        return;
+    Animation* target = editor->getAnimation(animation);
+    if (!target)
+        return;
+    closeSkeletonChange();
+    step->addSettingsChange({animation, target->settings(), after});
 }
 
 void UndoHistory::animationAdded(const Animation& animation)

@@ -56,6 +56,10 @@ public:
     // before, then the shape after, become one part of the open step.
     void skeletonShapeChanging();
     void skeletonShapeChanged();
+    // Before the key frame at time of the animation at index is removed.
+    void frameRemoving(int animation, float time);
+    // Before the settings of the animation at index become `after`.
+    void settingsChanging(int animation, const Animation::Settings& after);
     // After an animation was appended to the list.
     void animationAdded(const Animation& animation);
     // The open step was made with mirror editing: its name says so ("mirrored sculpt stroke").

@@ -107,7 +107,9 @@ void setFrame(EditorMode& editor, const UndoStep::FrameChange& change, bool afte
     Animation* animation = editor.getAnimation(change.animation);
     if (!animation)
         return;
-    if (after)
+    if (after && !change.remains)
+        animation->frames.erase(change.time);
+    else if (after)
         animation->frames[change.time] = change.after;
     else if (change.existed)
         animation->frames[change.time] = change.before;
@@ -238,6 +240,13 @@ void UndoStep::addAnimation(const Animation& animation)
     addedAnimations.push_back(animation);
 }
 
+void UndoStep::addSettingsChange(SettingsChange&& change)
+{
+    forgetCoalescing();
+    parts.push_back({Kind::Settings, unsigned(settingsChanges.size())});
+    settingsChanges.push_back(std::move(change));
+}
+
 void UndoStep::append(UndoStep&& later)
 {
     forgetCoalescing();
@@ -269,6 +278,9 @@ void UndoStep::append(UndoStep&& later)
         case Kind::SkeletonShape:
             addShapeChange(std::move(later.shapeChanges[part.slot].first),
                            std::move(later.shapeChanges[part.slot].second));
+            break;
+        case Kind::Settings:
+            addSettingsChange(std::move(later.settingsChanges[part.slot]));
             break;
         }
     }
@@ -305,7 +317,13 @@ void UndoStep::seal()
                                        // A paste whose entries were all skipped, or the
                                        // mirror of a symmetric pose.
                                        const FrameChange& change = frameChanges[part.slot];
-                                       return change.existed && same(change.before, change.after);
+                                       return change.existed && change.remains &&
+                                              same(change.before, change.after);
+                                   }
+                                   if (part.kind == Kind::Settings)
+                                   {
+                                       const SettingsChange& change = settingsChanges[part.slot];
+                                       return change.before == change.after;
                                    }
                                    return false;
                                }),
@@ -338,6 +356,8 @@ std::string kindName(UndoStep::Kind kind)
         return "new animation";
     case UndoStep::Kind::SkeletonShape:
         return "skeleton change";
+    case UndoStep::Kind::Settings:
+        return "animation settings";
     }
     return "change";
 }
@@ -355,7 +375,8 @@ size_t UndoStep::bytes() const
 {
     size_t total = sizeof(UndoStep) + name.capacity() + heapBytes(parts) + heapBytes(voxelRecords) +
                    heapBytes(colourChanges) + heapBytes(cellChanges) + heapBytes(skeletonChanges) +
-                   heapBytes(frameChanges) + heapBytes(addedAnimations);
+                   heapBytes(frameChanges) + heapBytes(addedAnimations) +
+                   heapBytes(settingsChanges);
     for (const auto& change : skeletonChanges)
         total += sizeof(SkeletonChange) + heapBytes(change->placements) +
                  heapBytes(change->before) + heapBytes(change->after);
@@ -365,6 +386,8 @@ size_t UndoStep::bytes() const
         total += heapBytes(animation.frames);
     for (const auto& change : shapeChanges)
         total += change.first.bytes() + change.second.bytes();
+    for (const SettingsChange& change : settingsChanges)
+        total += change.before.comment.capacity() + change.after.comment.capacity();
     return total;
 }
 
@@ -433,5 +456,12 @@ void UndoStep::apply(EditorMode& editor, const Part& part, bool forward) const
     case Kind::SkeletonShape:
         (forward ? shapeChanges[part.slot].second : shapeChanges[part.slot].first).restore(editor);
         break;
+    case Kind::Settings:
+    {
+        const SettingsChange& change = settingsChanges[part.slot];
+        if (Animation* animation = editor.getAnimation(change.animation))
+            animation->setSettings(forward ? change.after : change.before);
+        break;
+    }
     }
 }

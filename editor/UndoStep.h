@@ -85,7 +85,14 @@ public:
         int animation = 0;
         float time = 0.0f;
         bool existed = false;
+        bool remains = true; // false when the change removed the key frame
         std::vector<Ogre::Vector3> before, after;
+    };
+
+    struct SettingsChange
+    {
+        int animation = 0;
+        Animation::Settings before, after;
     };
 
     enum class Kind : unsigned char
@@ -98,6 +105,7 @@ public:
         Frame,
         AnimationAdded,
         SkeletonShape, // particles or sticks made, moved or removed in the skeleton view
+        Settings,
     };
 
     explicit UndoStep(const std::string& name) : name(name) {}
@@ -112,6 +120,7 @@ public:
     void addFrameChange(FrameChange&& change);
     void addAnimation(const Animation& animation);
     void addShapeChange(::SkeletonShape&& before, ::SkeletonShape&& after);
+    void addSettingsChange(SettingsChange&& change);
     // Appends the parts of a later step (a save's re-binding joins the change it saved).
     void append(UndoStep&& later);
     // Called when the step is complete: drops what only recording needed.
@@ -154,6 +163,7 @@ private:
     std::vector<FrameChange> frameChanges;
     std::vector<Animation> addedAnimations;
     std::vector<std::pair<::SkeletonShape, ::SkeletonShape>> shapeChanges; // before, after
+    std::vector<SettingsChange> settingsChanges;
     std::map<int, unsigned> colourSlots; // voxel index -> entry, while indices hold still
     std::map<int, unsigned> cellSlots;
 };

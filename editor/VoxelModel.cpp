@@ -9,6 +9,7 @@
 #include "editor/UndoHistory.h"
 #include "editor/VoxelBatches.h"
 #include "skeleton/Skeleton.h"
+#include "skeleton/VerletParticleSystem.h"
 
 #include <OgreMath.h>
 
@@ -136,6 +137,7 @@ int VoxelModel::add(const Voxel::Cell& cell, const Ogre::ColourValue& colour, ui
     indices[voxel] = int(voxels.size()) - 1;
     if (firstStale == voxels.size() - 1)
         firstStale = voxels.size();
+    bindNewVoxel(voxel);
     editor.history->voxelAdded(int(voxels.size()) - 1);
     return int(voxels.size()) - 1;
 }
@@ -328,6 +330,22 @@ VoxelModel::Settled VoxelModel::settle(const std::vector<Voxel*>& moved)
     if (!gone.empty())
         removeSet(gone);
     return settled;
+}
+
+void VoxelModel::bindNewVoxel(Voxel* voxel)
+{
+    // Only with sticks and a rest pose to bind in: a load fills the voxels before the skeleton,
+    // and binds them itself afterwards.
+    Skeleton* skeleton = editor.skeleton;
+    if (!skeleton || skeleton->system->sticks.empty() || !editor.hasRestPose())
+        return;
+    // New voxels are made in the model view, where the skeleton stands in its rest pose turned
+    // by the model's turn; the voxel is placed the same way, as a re-binding would place it.
+    const Voxel::Cell& cell = voxel->getGridPosition();
+    voxel->setPosition(editor.modelOrientation *
+                       (Ogre::Vector3(float(cell.x), float(cell.y), float(cell.z)) +
+                        Ogre::Vector3(0.5f, 0.5f, 0.5f)));
+    skeleton->bindElement(voxel);
 }
 
 void VoxelModel::bindToNearestSticks()

@@ -98,6 +98,8 @@ public:
 
 private:
     Voxel* createVoxel();
+    // A voxel added while a skeleton exists follows its nearest stick at once.
+    void bindNewVoxel(Voxel* voxel);
     // Tells the history of each voxel at the sorted indices before they go together.
     void recordRemovals(const std::vector<int>& sorted, const std::vector<char>& going);
     // Tells the tool and the skeleton that the voxel goes, then deletes it.

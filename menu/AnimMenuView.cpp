@@ -6,8 +6,10 @@
 #include "skeleton/AnimateToolMode.h"
 #include "skeleton/AnimateViewMode.h"
 #include "skeleton/Animation.h"
+#include "skeleton/Timeline.h"
 #include "skeleton/VerletParticle.h"
 
+#include <OIS/OISKeyboard.h>
 #include <OgreStringConverter.h>
 
 namespace
@@ -17,8 +19,6 @@ const float GAP = 20.0f;
 const float LABEL_HEIGHT_PIXELS = 80.0f;
 const float STATUS_HEIGHT = 32.0f;
 const float STATUS_CHAR_HEIGHT = 23.4f * 0.8f;
-// The time slider spans the animation times 0 to 2.
-const float VALUE_TO_TIME = 2.0f;
 } // namespace
 
 AnimMenuView::~AnimMenuView()
@@ -45,6 +45,7 @@ void AnimMenuView::build(ApplicationMode* owner, MenuSystem* menuSystem,
     addAnimationButton->setText("Add new animation");
     buildSlider(animationSlider, "Animation");
     buildStatusPanel();
+    settingsRows.build();
 }
 
 void AnimMenuView::buildSlider(MenuPanelManager::Slider& slider, const std::string& title)
@@ -98,6 +99,8 @@ void AnimMenuView::setPosition(const Ogre::Vector3& position)
     place(animationSlider.label);
     animationSlider.layout();
     place(statusPanel);
+    settingsRows.place(position.x, y);
+    keyMarks.place();
 }
 
 void AnimMenuView::update(float timeStep)
@@ -140,6 +143,19 @@ void AnimMenuView::showAnimation()
         count > 0 ? float(animateViewMode->currentAnimation) / float(count) : 0.0f;
     animationSlider.layout();
     showStatus();
+    settingsRows.show();
+}
+
+void AnimMenuView::showKeyMarks()
+{
+    Animation* animation =
+        animateViewMode ? editor()->getAnimation(animateViewMode->currentAnimation) : nullptr;
+    std::vector<float> times;
+    if (animation)
+        for (const auto& frame : animation->frames)
+            times.push_back(frame.first);
+    keyMarks.show(times, animateViewMode ? animateViewMode->currentTime : 0.0f,
+                  Timeline::span(animation), timeSlider.partial.track);
 }
 
 void AnimMenuView::showStatus()
@@ -171,7 +187,12 @@ void AnimMenuView::scrubTime()
     timeSlider.layout();
     if (animateViewMode)
     {
-        animateViewMode->setTime(timeSlider.partial.value * VALUE_TO_TIME);
+        // Snapped to a key near the pointer or to 1/30 s; left Ctrl held: where it points.
+        const Animation* animation = editor()->getAnimation(animateViewMode->currentAnimation);
+        const float pointed = timeSlider.partial.value * Timeline::span(animation);
+        animateViewMode->setTime(Timeline::snap(animation, pointed,
+                                                timeSlider.partial.track->targetSize.x,
+                                                editor()->isKeyDown(OIS::KC_LCONTROL)));
     }
     showTime();
 }
@@ -193,7 +214,7 @@ void AnimMenuView::reinstallTool()
 
 void AnimMenuView::onClicked(MenuPanel* panel)
 {
-    if (!panel)
+    if (!panel || settingsRows.clicked(panel))
     {
         return;
     }
@@ -236,7 +257,7 @@ void AnimMenuView::onClicked(MenuPanel* panel)
 
 void AnimMenuView::onHeld(MenuPanel* panel)
 {
-    if (!panel)
+    if (!panel || settingsRows.held(panel))
     {
         return;
     }
@@ -248,4 +269,11 @@ void AnimMenuView::onHeld(MenuPanel* panel)
     {
         chooseAnimation();
     }
+}
+
+bool AnimMenuView::mouseReleased(const OIS::MouseButtonID& button)
+{
+    const bool taken = MenuView::mouseReleased(button);
+    settingsRows.released();
+    return taken;
 }

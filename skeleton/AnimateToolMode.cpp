@@ -31,6 +31,8 @@ AnimateToolMode::~AnimateToolMode()
         editor->setSkeletonSimulating(false);
     }
     destroyRectangle();
+    if (editor && editor->skeleton && !selected.empty())
+        editor->skeletonDisplay.setChosen({});
 }
 
 bool AnimateToolMode::inAnimateView() const
@@ -75,6 +77,7 @@ bool AnimateToolMode::tryStartDrag()
         // A press beside every particle drops the selection and begins a new rectangle.
         destroyRectangle();
         selected.clear();
+        editor->skeletonDisplay.setChosen(selected);
         state = NothingSelected;
         dragged = nullptr;
         return false;
@@ -175,6 +178,7 @@ void AnimateToolMode::finishRectangle()
             selected.push_back(particle);
         }
     }
+    editor->skeletonDisplay.setChosen(selected);
     if (selected.empty())
     {
         destroyRectangle();

@@ -4,18 +4,26 @@
 #include "editor/EditorMode.h"
 #include "menu/AnimMenuView.h"
 #include "menu/MenuSystem.h"
-#include "skeleton/Animation.h"
+#include "editor/UndoHistory.h"
+#include "skeleton/OnionSkin.h"
 #include "skeleton/PoseMirror.h"
 #include "skeleton/Skeleton.h"
+#include "skeleton/Timeline.h"
 
 #include <OIS/OISKeyboard.h>
 
 #include <exception>
 #include <string>
 
+const std::string AnimateViewMode::ONLY_KEY_NOTE = "The only key frame cannot be removed";
+const std::string AnimateViewMode::NO_KEY_NOTE = "No key frame at this time";
+
+AnimateViewMode::AnimateViewMode() { name = "AnimateView"; }
+
 AnimateViewMode::~AnimateViewMode()
 {
     detachFromMenu();
+    onionSkin.reset();
     if (!editor)
         return;
     if (std::vector<Ogre::Vector3>* restPose = editor->baseAnimation.findFrame(0.0f))
@@ -24,6 +32,10 @@ AnimateViewMode::~AnimateViewMode()
 
 void AnimateViewMode::activate()
 {
+    onionSkin.reset(new OnionSkin(*editor));
+    // The choice outlives the view (a save makes a new one): the menu keeps it.
+    if (editor->menuSystem && editor->menuSystem->animMenuView)
+        onionSkin->setOn(editor->menuSystem->animMenuView->onionSkins);
     attachToMenu();
     if (editor->animations.empty())
         editor->appendBaseAnimationCopy();
@@ -74,6 +86,9 @@ bool AnimateViewMode::keyPressed(const KeyEvent& event)
     case OIS::KC_F:
         mirrorFrame();
         break;
+    case OIS::KC_K:
+        toggleOnionSkins();
+        break;
     default:
         break;
     }
@@ -90,6 +105,7 @@ void AnimateViewMode::setTime(float t)
 void AnimateViewMode::showCurrentPose()
 {
     Animation* animation = editor->getAnimation(currentAnimation);
+    showOnionSkins(false);
     if (!animation)
         return;
     try
@@ -155,7 +171,97 @@ void AnimateViewMode::refresh()
         currentAnimation = count - 1;
         currentTime = 0.0f;
     }
+    showOnionSkins(true);
     showCurrentPose();
+    refreshMenu(true);
+}
+
+void AnimateViewMode::showOnionSkins(bool force)
+{
+    if (onionSkin)
+        onionSkin->show(editor->getAnimation(currentAnimation), currentTime, force);
+}
+
+void AnimateViewMode::toggleOnionSkins()
+{
+    if (!onionSkin)
+        return;
+    onionSkin->setOn(!onionSkin->isOn());
+    if (editor->menuSystem && editor->menuSystem->animMenuView)
+        editor->menuSystem->animMenuView->onionSkins = onionSkin->isOn();
+    showOnionSkins(false);
+}
+
+bool AnimateViewMode::onionSkinsOn() const { return onionSkin && onionSkin->isOn(); }
+
+const std::vector<Ogre::ManualObject*>& AnimateViewMode::onionSkinObjects() const
+{
+    static const std::vector<Ogre::ManualObject*> none;
+    return onionSkin ? onionSkin->objects : none;
+}
+
+bool AnimateViewMode::copyFrame(std::vector<Ogre::Vector3>& frame)
+{
+    Animation* animation = editor->getAnimation(currentAnimation);
+    std::vector<Ogre::Vector3>* found = animation ? animation->findFrame(currentTime) : nullptr;
+    if (!found)
+    {
+        editor->showNote(NO_KEY_NOTE);
+        return false;
+    }
+    frame = *found;
+    return true;
+}
+
+void AnimateViewMode::pasteFrame(const std::vector<Ogre::Vector3>& frame)
+{
+    if (!editor->getAnimation(currentAnimation))
+        return;
+    editor->setKeyFrame(currentAnimation, currentTime, frame);
+    showCurrentPose();
+    refreshMenu(false);
+}
+
+void AnimateViewMode::removeKeyFrame()
+{
+    Animation* animation = editor->getAnimation(currentAnimation);
+    if (!animation)
+        return;
+    if (!animation->findFrame(currentTime))
+    {
+        editor->showNote(NO_KEY_NOTE);
+        return;
+    }
+    if (animation->frames.size() < 2)
+    {
+        editor->showNote(ONLY_KEY_NOTE);
+        return;
+    }
+    editor->history->frameRemoving(currentAnimation, currentTime);
+    animation->frames.erase(currentTime);
+    // The time stays; it now shows the pose between the neighbouring keys.
+    showCurrentPose();
+    refreshMenu(false);
+}
+
+void AnimateViewMode::duplicateAnimation()
+{
+    Animation* animation = editor->getAnimation(currentAnimation);
+    if (!animation)
+        return;
+    const Animation copy = *animation;
+    editor->animations.push_back(copy);
+    editor->history->animationAdded(editor->animations.back());
+    selectAnimation(int(editor->animations.size()) - 1);
+}
+
+void AnimateViewMode::setSettings(const Animation::Settings& settings)
+{
+    Animation* animation = editor->getAnimation(currentAnimation);
+    if (!animation || animation->settings() == settings)
+        return;
+    editor->history->settingsChanging(currentAnimation, settings);
+    animation->setSettings(settings);
     refreshMenu(true);
 }
 
@@ -211,10 +317,12 @@ void AnimateViewMode::refreshMenu(bool withAnimation)
     AnimMenuView* menu = animMenuOf(editor);
     if (!menu)
         return;
-    // The time slider spans the times 0 to 2.
-    menu->timeSlider.partial.value = currentTime * 0.5f;
+    // The time slider spans the current animation's times (Timeline::span).
+    menu->timeSlider.partial.value =
+        currentTime / Timeline::span(editor->getAnimation(currentAnimation));
     menu->timeSlider.layout();
     menu->showTime();
+    menu->showKeyMarks();
     if (withAnimation)
         menu->showAnimation();
 }

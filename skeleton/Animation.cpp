@@ -4,6 +4,15 @@
 
 const Ogre::Vector3 Animation::UNSET_VECTOR(-20000.0f, -20000.0f, -20000.0f);
 
+void Animation::setSettings(const Settings& settings)
+{
+    comment = settings.comment;
+    loop = settings.loop;
+    end = settings.end;
+    speedMin = settings.speedMin;
+    speedMax = settings.speedMax;
+}
+
 std::vector<Ogre::Vector3>* Animation::findFrame(float t)
 {
     auto found = frames.find(t);

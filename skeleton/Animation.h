@@ -21,7 +21,27 @@ public:
         Ogre::Vector3 vectorValue = UNSET_VECTOR;
     };
 
+    // The playback settings and the comment: what the animation menu's settings rows edit.
+    struct Settings
+    {
+        std::string comment;
+        bool loop = false;
+        float end = 0.0f;
+        float speedMin = 1.0f;
+        float speedMax = 1.0f;
+
+        bool operator==(const Settings& other) const
+        {
+            return comment == other.comment && loop == other.loop && end == other.end &&
+                   speedMin == other.speedMin && speedMax == other.speedMax;
+        }
+        bool operator!=(const Settings& other) const { return !(*this == other); }
+    };
+
     virtual ~Animation() = default;
+
+    Settings settings() const { return {comment, loop, end, speedMin, speedMax}; }
+    void setSettings(const Settings& settings);
 
     // The positions at exactly t, or null.
     std::vector<Ogre::Vector3>* findFrame(float t);

@@ -84,6 +84,45 @@ Skeleton::ParticleEntry* Skeleton::findEntry(const std::string& name)
 
 void Skeleton::update(float dt) { system->update(dt); }
 
+int Skeleton::nearestStick(const Ogre::Vector3& p) const
+{
+    float best = FAR_DISTANCE;
+    int bestIndex = 0;
+    for (size_t i = 0; i < system->sticks.size(); ++i)
+    {
+        const Verlet::Stick* stick = system->sticks[i];
+        Ogre::Vector3 a = stick->a->position;
+        Ogre::Vector3 ab = stick->b->position - a;
+        // A zero-length stick gives t = NaN and so a NaN distance, which never compares
+        // smaller than the best so far.
+        float t = ab.dotProduct(p - a) / ab.dotProduct(ab);
+        t = std::min(std::max(t, 0.0f), 1.0f);
+        float distance = (p - (a + ab * t)).length();
+        if (best - distance > TIE_TOLERANCE)
+        {
+            best = distance;
+            bestIndex = static_cast<int>(i);
+        }
+    }
+    return bestIndex;
+}
+
+void Skeleton::bindElement(Element* element)
+{
+    if (system->sticks.empty())
+        return;
+    const int stickIndex = nearestStick(element->getPosition());
+    BindingGroup& group = bindings[stickIndex];
+    group.elements.push_back(element);
+    group.constraintIndex = stickIndex;
+    Ogre::Vector3 origin;
+    Ogre::Quaternion rotation;
+    stickOrientation(stickIndex, origin, rotation, computeBodyFrame());
+    const Verlet::Stick* stick = system->sticks[size_t(stickIndex)];
+    element->bind(origin, rotation.Inverse(),
+                  (stick->b->position - stick->a->position).length() * 0.5f);
+}
+
 void Skeleton::bindToNearestSticks(const std::vector<Element*>& elements)
 {
     clearBindings();
@@ -99,32 +138,7 @@ void Skeleton::bindToNearestSticks(const std::vector<Element*>& elements)
 
     for (Element* element : elements)
     {
-        Ogre::Vector3 p = element->getPosition();
-        float best = FAR_DISTANCE;
-        int bestIndex = 0;
-        for (size_t i = 0; i < system->sticks.size(); ++i)
-        {
-            const Verlet::Stick* stick = system->sticks[i];
-            Ogre::Vector3 a = stick->a->position;
-            Ogre::Vector3 ab = stick->b->position - a;
-            // A zero-length stick gives t = NaN and so a NaN distance, which never compares
-            // smaller than the best so far.
-            float t = ab.dotProduct(p - a) / ab.dotProduct(ab);
-            if (t < 0.0f)
-            {
-                t = 0.0f;
-            }
-            else if (t > 1.0f)
-            {
-                t = 1.0f;
-            }
-            float distance = (p - (a + ab * t)).length();
-            if (best - distance > TIE_TOLERANCE)
-            {
-                best = distance;
-                bestIndex = static_cast<int>(i);
-            }
-        }
+        const int bestIndex = nearestStick(element->getPosition());
         BindingGroup& group = bindings[bestIndex];
         group.elements.push_back(element);
         group.constraintIndex = bestIndex;

@@ -79,6 +79,11 @@ public:
 
     // Binding (every element to its nearest stick), frames and placement.
     void bindToNearestSticks(const std::vector<Element*>& elements);
+    // The stick nearest to p (0 when none is within reach); the earlier stick wins a tie.
+    int nearestStick(const Ogre::Vector3& p) const;
+    // Binds one more element to its nearest stick, with its offset from that stick where the
+    // particles are now. Nothing without sticks.
+    void bindElement(Element* element);
     BodyFrame computeBodyFrame();
     void stickOrientation(int stickIndex, Ogre::Vector3& origin, Ogre::Quaternion& rotation,
                           const BodyFrame& frame);

@@ -3,6 +3,7 @@
 #include "editor/QueryFlags.h"
 #include "editor/ViewMode.h"
 #include "skeleton/Skeleton.h"
+#include "skeleton/VerletParticle.h"
 #include "skeleton/VerletParticleSystem.h"
 #include "tests/editor/EditorTestFixture.h"
 
@@ -58,6 +59,22 @@ TEST(SkeletonDisplay, ParticlesArePickedInTheirCubesAndTheHandsLineReachesPastTh
     EXPECT_EQ(editor->skeletonDisplay.objects.size(), 5u);
     EXPECT_TRUE(fixture.shown("boneParticle0"));
     EXPECT_FALSE(fixture.shown("hands"));
+
+    // Chosen particles have a look of their own, also after the objects are made again.
+    auto looks = [&]
+    {
+        std::string names;
+        for (size_t i = 0; i < 3; ++i)
+            names += editor->skeletonDisplay.objects[i]->getSection(0)->getMaterialName() + " ";
+        return names;
+    };
+    editor->skeletonDisplay.setChosen({editor->skeleton->system->particles[1]});
+    EXPECT_EQ(looks(), "BonePoint BonePointChosen BonePoint ");
+    editor->destroySkeletonObjects();
+    editor->createSkeletonObjects();
+    EXPECT_EQ(looks(), "BonePoint BonePointChosen BonePoint ");
+    editor->skeletonDisplay.setChosen({});
+    EXPECT_EQ(looks(), "BonePoint BonePoint BonePoint ");
 }
 
 TEST(Poses, WrongLengthPoseIsLoggedNotFatalAndChangesNothing)

@@ -1,6 +1,7 @@
 #include "menu/AnimMenuView.h"
 
 #include "editor/ModelViewMode.h"
+#include "editor/UndoHistory.h"
 #include "menu/ModelMenuView.h"
 #include "skeleton/AnimateToolMode.h"
 #include "skeleton/AnimateViewMode.h"
@@ -88,6 +89,65 @@ TEST(AnimMenuView, AnimationSliderPicksByTruncatedShareAndTheEndSelectsNothing)
     EXPECT_EQ(test.viewMode->currentAnimation, 1);
     EXPECT_FLOAT_EQ(test.viewMode->currentTime, 0.25f);
     EXPECT_FLOAT_EQ(view->animationSlider.partial.value, 1.0f);
+}
+
+TEST(AnimMenuView, TimeTrackCoversTheAnimationMarksItsKeysAndASettingsDragIsOneStep)
+{
+    AnimMenuTest test(1);
+    AnimMenuView* view = test.view;
+    Animation& animation = test.editor->animations[0];
+    animation.frames[0.5f] = {};
+    animation.frames[1.5f] = {};
+    test.viewMode->selectAnimation(0);
+    test.step(60);
+    const MenuPanel* track = view->timeSlider.partial.track;
+    auto markLook = [&](size_t i) { return view->keyMarks.marks[i]->container->getMaterialName(); };
+    ASSERT_EQ(view->keyMarks.marks.size(), 3u);
+    EXPECT_EQ(markLook(0), "MenuSystemKeyMarkCurrent");
+    EXPECT_EQ(markLook(1), "MenuSystemKeyMark");
+    // The key at 0.5 sits a third along a track that covers 0 to 1.5.
+    const MenuPanel* mark = view->keyMarks.marks[1];
+    EXPECT_NEAR(mark->targetPosition.x + mark->targetSize.x * 0.5f,
+                track->targetPosition.x + track->targetSize.x / 3.0f, 0.5f);
+
+    // The knob dragged to 3 pixels beside that key lands on it, and the key is now current.
+    test.pointAt(EditorMenuTestEngine::pointIn(view->timeSlider.partial.knob));
+    test.press();
+    test.menus.setPointer(track->targetPosition.x + track->targetSize.x / 3.0f + 3.0f,
+                          track->targetPosition.y + 2.0f);
+    test.step();
+    test.release();
+    EXPECT_FLOAT_EQ(test.viewMode->currentTime, 0.5f);
+    EXPECT_EQ(markLook(1), "MenuSystemKeyMarkCurrent");
+    EXPECT_EQ(test.timeLabel(), "Time: 0.5");
+
+    // The end knob dragged to and fro is one step, on a step of 0.05 s; the track then covers
+    // the new end.
+    const size_t steps = test.editor->history->size();
+    const MenuPanelManager::SliderPartial& end = view->settingsRows.endSlider.partial;
+    test.pointAt(EditorMenuTestEngine::pointIn(end.knob));
+    test.press();
+    for (float share : {0.3f, 0.1f, 0.2012f})
+    {
+        const Ogre::Vector3 at = EditorMenuTestEngine::pointIn(end.track, share);
+        test.menus.setPointer(at.x, at.y);
+        test.step();
+    }
+    test.release();
+    EXPECT_EQ(test.editor->history->size(), steps + 1);
+    EXPECT_FLOAT_EQ(animation.end, 2.0f);
+    EXPECT_EQ(EditorMenuTestEngine::captionOf(view->settingsRows.endSlider.label), "End: 2");
+    EXPECT_FLOAT_EQ(view->timeSlider.partial.value, 0.25f);
+
+    // The loop toggle is a step of its own, and undo shows the setting as it was.
+    test.click(view->settingsRows.loopButton);
+    EXPECT_TRUE(animation.loop);
+    EXPECT_EQ(EditorMenuTestEngine::captionOf(view->settingsRows.loopButton), "Loop: on");
+    test.editor->undo();
+    EXPECT_FALSE(animation.loop);
+    EXPECT_EQ(EditorMenuTestEngine::captionOf(view->settingsRows.loopButton), "Loop: off");
+    test.editor->undo();
+    EXPECT_FLOAT_EQ(animation.end, 0.0f);
 }
 
 TEST(AnimMenuView, PlayAdvancesAndWrapsStopHoldsAndLeavingTheViewStops)

@@ -46,7 +46,8 @@ public:
               "MenuSystemControlSelectedBackground", "MenuSystemControlSlider",
               "MenuSystemTopPanel", "MenuSystemBottomPanel", "MenuSystemColorPickSliderBase",
               "MenuSystemColorPickSlider", "MenuSystemColorPickSliderFocus",
-              "MenuSystemColorPickSliderSelected", "MenuSystemColorPickDisplay", "Plain"})
+              "MenuSystemColorPickSliderSelected", "MenuSystemColorPickDisplay", "Plain",
+              "MenuSystemKeyMark", "MenuSystemKeyMarkCurrent"})
         {
             Ogre::Pass* pass = Ogre::MaterialManager::getSingleton()
                                    .create(name, Ogre::RGN_DEFAULT)
