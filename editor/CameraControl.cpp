@@ -5,6 +5,7 @@
 #include "editor/EditorMode.h"
 #include "editor/QueryFlags.h"
 #include "editor/SelectToolMode.h"
+#include "menu/TextField.h"
 
 #include <OIS/OISKeyboard.h>
 #include <OgreCamera.h>
@@ -52,7 +53,8 @@ void CameraControl::followFlightKeys()
     // Counting presses and releases drifts for good after one release without its press (left
     // Ctrl let go before S); the keys held now never do.
     cameraVelocity = Ogre::Vector3::ZERO;
-    if (editor.isKeyDown(OIS::KC_LCONTROL))
+    // Keys typed into a text field are no flight keys.
+    if (editor.isKeyDown(OIS::KC_LCONTROL) || TextField::anyFocused(editor.menuSystem))
         return;
     cameraVelocity.z = float(editor.isKeyDown(OIS::KC_W)) - float(editor.isKeyDown(OIS::KC_S));
     cameraVelocity.x = float(editor.isKeyDown(OIS::KC_D)) - float(editor.isKeyDown(OIS::KC_A));
@@ -110,7 +112,7 @@ void CameraControl::mouseMoved(const Ogre::Vector2& delta)
     {
         orbit(view, pivot, -orbitSpeed * delta.x, -orbitSpeed * delta.y);
     }
-    else if (shift)
+    else if (shift && !TextField::anyFocused(editor.menuSystem))
     {
         view.yaw(Ogre::Radian(-orbitSpeed * delta.x));
         view.pitch(Ogre::Radian(-orbitSpeed * delta.y));
