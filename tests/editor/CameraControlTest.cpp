@@ -172,8 +172,8 @@ TEST(CameraControl, HomeFramesTheModelOrTheSelection)
     ASSERT_EQ(tool->state, SelectToolMode::Selected);
     const std::vector<Voxel*> chosen = tool->selection;
     ASSERT_LT(chosen.size(), editor->voxels.size() / 4);
-    EXPECT_LT(reach(extent(chosen)), 0.3f);
+    EXPECT_LT(reach(extent(chosen)), 0.1f);
     fixture.press(OIS::KC_HOME);
-    EXPECT_GT(reach(extent(chosen)), 0.4f);
+    EXPECT_GT(reach(extent(chosen)), 0.2f);
     EXPECT_LE(reach(extent(chosen)), 0.67f);
 }
