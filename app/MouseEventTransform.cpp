@@ -12,7 +12,17 @@ bool MouseEventTransform::mouseMoved(const OIS::MouseEvent& event)
         traceInput("mouse moved " + std::to_string(event.state.X.rel) + " " +
                    std::to_string(event.state.Y.rel));
     }
-    return target ? target->mouseMoved(delta) : true;
+    if (!target)
+    {
+        return true;
+    }
+    const bool handled = target->mouseMoved(delta);
+    // The X11 mouse counts 120 for each notch of the wheel, as Windows does.
+    if (event.state.Z.rel != 0)
+    {
+        return target->mouseWheel(static_cast<float>(event.state.Z.rel) / 120.0f);
+    }
+    return handled;
 }
 
 bool MouseEventTransform::mousePressed(const OIS::MouseEvent&, OIS::MouseButtonID button)

@@ -4,8 +4,8 @@
 
 class MouseListener;
 
-// Passes the mouse's buffered events to the current mode: motion as a pixel delta (the wheel
-// is not passed on), buttons unchanged.
+// Passes the mouse's buffered events to the current mode: motion as a pixel delta, the wheel
+// in notches, buttons unchanged.
 class MouseEventTransform : public OIS::MouseListener
 {
 public:

@@ -11,4 +11,10 @@ public:
     virtual bool mouseMoved(const Ogre::Vector2& delta) = 0;
     virtual bool mousePressed(const OIS::MouseButtonID& button) = 0;
     virtual bool mouseReleased(const OIS::MouseButtonID& button) = 0;
+    // Called when the wheel turns: positive notches away from the user. Ignored by default.
+    virtual bool mouseWheel(float notches)
+    {
+        (void)notches;
+        return true;
+    }
 };

@@ -9,6 +9,8 @@ Usage: frame_time.py BUILD_DIR [SECONDS] [CASE ...]. The cases (all when none is
     block40000   40,000 voxels as a solid 40 x 25 x 40 block
     walk         the sample character playing its walk in the animation view
     walk_onion   the same with onion skins on (key K): ghosts of the neighbouring key frames
+    still        the sample character in the model view, the camera still
+    orbit        the same while a middle drag orbits the camera to and fro without a pause
 
 The blocks stand centred in front of the start camera at (0, 15, 70), which sees them whole.
 For each case the editor runs in a private Xvfb with BRAMBLEWICK_TRACE_FPS=1, which logs a
@@ -65,21 +67,24 @@ MODELS = {
     "block40000": ("40,000 voxels, solid block 40 x 25 x 40",
                    lambda path: write_block(path, 40, 25, 40, near_z=30)),
 }
-CASES = list(MODELS) + ["walk", "walk_onion"]
+CASES = list(MODELS) + ["walk", "walk_onion", "still", "orbit"]
 
 
 def write_model(name, folder):
     """Writes the model of case `name` into `folder`; answers (editor arguments, voxels, title).
     The walk case copies the sample character and its animations."""
-    if name in ("walk", "walk_onion"):
+    if name in ("walk", "walk_onion", "still", "orbit"):
         files = []
         for file_name in (SAMPLE_MODEL, SAMPLE_ANIMATIONS):
             files.append(os.path.join(folder, file_name))
             shutil.copyfile(os.path.join(EXAMPLES, file_name), files[-1])
         with open(files[0]) as file:
             voxels = file.read().count("<voxel x=")
-        title = "sample character playing the walk"
-        return files, voxels, title + (", onion skins" if name == "walk_onion" else "")
+        titles = {"walk": "sample character playing the walk",
+                  "walk_onion": "sample character playing the walk, onion skins",
+                  "still": "sample character, camera still",
+                  "orbit": "sample character, camera orbiting"}
+        return files, voxels, titles[name]
     title, writer = MODELS[name]
     path = os.path.join(folder, f"{name}.xml")
     return [path], writer(path), title
@@ -105,6 +110,19 @@ def play_walk(editor):
     click_button(editor, PLAY, away=(700, 300))
 
 
+def orbit(editor, until):
+    """Holds the middle button over the model and keeps the pointer moving, 6 pixels every
+    20 ms, to and fro, until the given time."""
+    editor.move(640, 330)
+    editor.press(2)
+    steps = 0
+    while time.time() < until:
+        editor.move_by(6 if (steps // 40) % 2 == 0 else -6, 0)
+        steps += 1
+        time.sleep(0.02)
+    editor.release(2)
+
+
 def measure(build_dir, name, arguments, seconds):
     with Editor(build_dir, name="framebench") as editor:
         editor.start(arguments, env={"BRAMBLEWICK_TRACE_FPS": "1"}, timeout=300)
@@ -117,6 +135,8 @@ def measure(build_dir, name, arguments, seconds):
             time.sleep(2.0)
         skipped = len([line for line in editor.log_lines() if LINE.search(line)])
         count = max(1, round(seconds / 2))
+        if name == "orbit":
+            orbit(editor, time.time() + seconds + 4.0)
         lines = editor.wait_for_log("frame rate:", timeout=seconds * 10 + 60,
                                     count=skipped + count)
         rss, peak = memory(editor.process.pid)

@@ -46,12 +46,11 @@ Voxel::Cell neighbourAcrossFace(const Voxel::Cell& cell, const Ogre::Vector3& d)
 
 } // namespace
 
-void EditorMode::addVoxelAtPointer()
+bool EditorMode::cellAtPointer(Voxel::Cell& cell)
 {
     Ogre::Ray ray = getPointerRay();
     Ogre::MovableObject* hitObject = nullptr;
     float hitDistance = -1.0f;
-    Voxel::Cell cell;
 
     const int index = pickVoxel(ray, QUERY_VOXEL, hitDistance);
     if (index >= 0)
@@ -65,12 +64,22 @@ void EditorMode::addVoxelAtPointer()
         pick(ray, QUERY_GRID, hitObject, hitDistance);
         if (!hitObject)
         {
-            return;
+            return false;
         }
         Ogre::Vector3 hitPoint = ray.getOrigin() + ray.getDirection() * hitDistance;
         cell.x = static_cast<int>(std::floor(hitPoint.x));
         cell.y = 0;
         cell.z = static_cast<int>(std::floor(hitPoint.z));
+    }
+    return true;
+}
+
+void EditorMode::addVoxelAtPointer()
+{
+    Voxel::Cell cell;
+    if (!cellAtPointer(cell))
+    {
+        return;
     }
     // New voxels are always grey and stay unpickable until the button is released.
     addVoxel(cell.x, cell.y, cell.z, Ogre::ColourValue(0.5f, 0.5f, 0.5f, 1.0f), QUERY_NEW_VOXEL);

@@ -212,13 +212,6 @@ void EditorMode::createGrid()
         ->attachObject(grid);
 }
 
-void EditorMode::resetCamera()
-{
-    Ogre::Camera* camera = getGraphics()->camera;
-    camera->setPosition(Ogre::Vector3(0.0f, 15.0f, 70.0f));
-    camera->lookAt(Ogre::Vector3(0.0f, 15.0f, 0.0f));
-}
-
 // ---------------------------------------------------------------------------------------------
 // Keyboard and mouse
 
@@ -271,6 +264,8 @@ bool EditorMode::keyPressed(const KeyEvent& event)
         return true;
     }
 
+    if (cameraControl.keyPressed(event))
+        return true;
     switch (event.key)
     {
     case OIS::KC_ESCAPE:
@@ -287,12 +282,6 @@ bool EditorMode::keyPressed(const KeyEvent& event)
         break;
     case OIS::KC_3:
         runLogged([&] { setViewMode(new SkeletonViewMode()); });
-        break;
-    case OIS::KC_W:
-    case OIS::KC_S:
-    case OIS::KC_A:
-    case OIS::KC_D:
-        followFlightKeys();
         break;
     case OIS::KC_R:
     case OIS::KC_B:
@@ -340,7 +329,10 @@ bool EditorMode::keyPressed(const KeyEvent& event)
         runLogged([&] { setMirrorEditing(!mirror.isOn()); });
         break;
     default:
-        if (viewMode)
+        // The animate view's keys name their steps; the model view's name themselves.
+        if (viewMode && !dynamic_cast<AnimateViewMode*>(viewMode))
+            asStep("", [&] { runLogged([&] { viewMode->keyPressed(event); }); });
+        else if (viewMode)
             asStep(event.key == OIS::KC_DELETE ? "key frame reset"
                    : event.key == OIS::KC_F    ? "mirrored pose"
                                                : "",
@@ -357,35 +349,27 @@ bool EditorMode::keyReleased(const KeyEvent&)
         cameraVelocity = Ogre::Vector3::ZERO;
         return true;
     }
-    followFlightKeys();
+    cameraControl.followFlightKeys();
     return true;
-}
-
-void EditorMode::followFlightKeys()
-{
-    // Counting presses and releases drifts for good after one release without its press (left
-    // Ctrl let go before S); the keys held now never do.
-    cameraVelocity = Ogre::Vector3::ZERO;
-    // Keys typed into a text field are no flight keys.
-    if (isKeyDown(OIS::KC_LCONTROL) || TextField::anyFocused(menuSystem))
-        return;
-    cameraVelocity.z = float(isKeyDown(OIS::KC_W)) - float(isKeyDown(OIS::KC_S));
-    cameraVelocity.x = float(isKeyDown(OIS::KC_D)) - float(isKeyDown(OIS::KC_A));
 }
 
 bool EditorMode::mouseMoved(const Ogre::Vector2& delta)
 {
-    if (isKeyDown(OIS::KC_LSHIFT) && !TextField::anyFocused(menuSystem))
-    {
-        Ogre::Camera* camera = getGraphics()->camera;
-        camera->yaw(Ogre::Radian(-0.005f * delta.x));
-        camera->pitch(Ogre::Radian(-0.005f * delta.y));
-    }
+    cameraControl.mouseMoved(delta);
+    return true;
+}
+
+bool EditorMode::mouseWheel(float notches)
+{
+    runLogged([&] { cameraControl.wheel(notches); });
     return true;
 }
 
 bool EditorMode::mousePressed(const OIS::MouseButtonID& button)
 {
+    // The middle button is the camera's: no menu, text field or tool sees it.
+    if (cameraControl.mousePressed(button))
+        return true;
     // A press on a text field focuses it; any other press first commits the focused one.
     if (TextField::routePressed(menuSystem, button))
         return true;
@@ -408,6 +392,8 @@ bool EditorMode::mousePressed(const OIS::MouseButtonID& button)
 
 bool EditorMode::mouseReleased(const OIS::MouseButtonID& button)
 {
+    if (cameraControl.mouseReleased(button))
+        return true;
     mouseButtonDown = false;
     if (toolMode)
         runLogged([&] { toolMode->mouseReleased(&button); });
@@ -436,6 +422,7 @@ void EditorMode::windowFocusChange(Ogre::RenderWindow* window)
     {
         mouseReleased(OIS::MB_Left);
         mouseReleased(OIS::MB_Right);
+        mouseReleased(OIS::MB_Middle);
     }
 }
 
@@ -458,12 +445,8 @@ void EditorMode::update(float timeStep)
 
     // Keys let go while the window had no focus send no release.
     if (application && application->input)
-        followFlightKeys();
-    Ogre::Camera* camera = getGraphics()->camera;
-    const float speed = isKeyDown(OIS::KC_LSHIFT) ? 40.0f : 10.0f;
-    camera->move((camera->getDerivedRight() * cameraVelocity.x +
-                  camera->getDerivedDirection() * cameraVelocity.z) *
-                 speed * timeStep);
+        cameraControl.followFlightKeys();
+    cameraControl.fly(timeStep);
 
     if (menuSystem)
         menuSystem->update(timeStep);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ApplicationMode.h"
+#include "editor/CameraControl.h"
 #include "editor/MirrorEditing.h"
 #include "editor/ModelFiles.h"
 #include "editor/Posing.h"
@@ -53,6 +54,7 @@ public:
     bool mouseMoved(const Ogre::Vector2& delta) override;
     bool mousePressed(const OIS::MouseButtonID& button) override;
     bool mouseReleased(const OIS::MouseButtonID& button) override;
+    bool mouseWheel(float notches) override;
 
     // --- window events ---
     void windowFocusChange(Ogre::RenderWindow* window) override;
@@ -96,6 +98,9 @@ public:
     Ogre::ColourValue voxelColour(const Voxel* voxel) const { return model.voxelColour(voxel); }
     // Sculpts at the pointer: a voxel on the face or the ground cell the pointer is on.
     void addVoxelAtPointer();
+    // The empty cell a sculpt would fill: before the face under the pointer, or the ground cell
+    // under it. False when the pointer is over neither.
+    bool cellAtPointer(Voxel::Cell& cell);
     // Key O: removes the voxels no random sight line reaches, then binds again.
     void removeHiddenVoxels();
     std::vector<bool> findSeenVoxels(int rayCount, bool bruteForce)
@@ -111,7 +116,7 @@ public:
     void setMirrorEditing(bool on) { mirror.set(on); }
     int mirrorTwin(int index) const { return mirror.twin(index); }
     // Puts the camera at its start view: (0, 15, 70) looking at (0, 15, 0).
-    void resetCamera();
+    void resetCamera() { cameraControl.reset(); }
 
     // --- skeleton display and binding ---
     void rebindSkeleton();
@@ -164,13 +169,12 @@ public:
     void exportModel() { files.exportModel(); }
 
     Graphics* getGraphics();
-    // Sets cameraVelocity from the flight keys held now: W/S forwards and back, A/D sideways,
-    // nothing while left Ctrl is held.
-    void followFlightKeys();
     // Whether a key is held now (false without a keyboard).
     bool isKeyDown(int keyCode);
 
-    Ogre::Vector3 cameraVelocity = Ogre::Vector3::ZERO;
+    // Flight, turn, orbit, zoom, pan and framing of the view's camera.
+    CameraControl cameraControl{*this};
+    Ogre::Vector3& cameraVelocity = cameraControl.cameraVelocity;
     bool mouseButtonDown = false;
     ViewMode* viewMode = nullptr; // owned
     ToolMode* toolMode = nullptr; // owned

@@ -1,6 +1,7 @@
 #include "editor/ModelViewMode.h"
 
 #include "editor/EditorMode.h"
+#include "editor/ToolMode.h"
 #include "menu/MenuSystem.h"
 
 #include "menu/ModelMenuView.h"
@@ -27,6 +28,13 @@ void ModelViewMode::activate()
         menuSystem->requestView(menu);
         menu->reinstallTool();
     }
+}
+
+bool ModelViewMode::keyPressed(const KeyEvent& event)
+{
+    if (editor && editor->toolMode)
+        return editor->toolMode->keyPressed(event);
+    return true;
 }
 
 void ModelViewMode::setColour(const Ogre::ColourValue& newColour)

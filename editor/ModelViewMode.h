@@ -13,6 +13,8 @@ public:
     ~ModelViewMode() override;
 
     void activate() override;
+    // Hands the key to the tool (Delete and the arrows to the selection).
+    bool keyPressed(const KeyEvent& event) override;
     // Stores the colour and moves the colour picker's sliders to it.
     void setColour(const Ogre::ColourValue& newColour);
 

@@ -13,7 +13,9 @@
 class SelectorRectangle;
 
 // Selects voxels with a screen rectangle, shows them red with three axis bars through their
-// centre, and moves them in whole cells along the bar that is dragged.
+// centre (X red, Y green, Z blue, each with a knob at both ends), and moves them in whole cells
+// along the bar that is dragged; the selection stays selected after a move. Delete removes it,
+// the arrow keys nudge it, left Ctrl + C / V copy it and paste it at the cell under the pointer.
 class SelectToolMode : public ToolMode
 {
 public:
@@ -30,6 +32,19 @@ public:
     void mousePressed(const OIS::MouseButtonID* button) override;
     void mouseHeld(const OIS::MouseButtonID* button) override;
     void mouseReleased(const OIS::MouseButtonID* button) override;
+    // Delete removes the selection; the arrow keys move it one cell along the axes nearest to the
+    // camera's right (Left, Right) and up (Up, Down).
+    bool keyPressed(const KeyEvent& event) override;
+    // Keeps the selected voxels' cells and real colours for paste.
+    void copy() override;
+    // Puts the copied voxels at the cell under the pointer (the cell a sculpt would fill, the
+    // copy's lowest corner there), replacing what they land on, and selects them.
+    void paste() override;
+    // The axis among +-X, +-Y, +-Z (in model cells) nearest to a direction in the world, never
+    // the axis `other` lies along when it is given.
+    static Voxel::Cell nearestAxis(const Ogre::Vector3& direction,
+                                   const Voxel::Cell* other = nullptr);
+
     // A selected voxel that is about to be destroyed leaves the selection at once.
     void voxelRemoved(Voxel* voxel) override;
     void letGo() override { deselect(); }
@@ -53,6 +68,14 @@ public:
     // Cells the selection stands moved along the bar now.
     int movedCells = 0;
     SelectorRectangle* rectangle = nullptr; // owned
+    // What left Ctrl + C took: cells from the copy's lowest corner and real colours. Kept while
+    // the editor runs, whichever tool is in use.
+    struct Copied
+    {
+        Voxel::Cell offset;
+        Ogre::ColourValue colour;
+    };
+    static std::vector<Copied> copied;
     // This drag moves the cells left of the mirror plane the mirrored way (mirror editing with a
     // selection on both sides).
     bool mirroredMove = false;
@@ -60,12 +83,20 @@ public:
 private:
     void startRectangle();
     void finishSelection();
+    // Shows these voxels as the selection: red, with the bars through their centre.
+    void select(const std::vector<Voxel*>& voxels);
+    // After a move: the cells now are where the next move starts, and the bars go to the
+    // selection's new centre.
+    void keepSelection();
+    void removeSelected();
+    void nudge(const Voxel::Cell& step);
     void pickBar();
     void moveSelection();
     // Ends a move: a moved voxel replaces an unmoved one in its cell, and of moved voxels in
     // one cell the earliest in the list stays; the bar says how many went.
     void settleMove();
+    void createBars();
     void createBar(const std::string& name, const Ogre::Vector3& position,
-                   const Ogre::Quaternion& orientation);
+                   const Ogre::Quaternion& orientation, const Ogre::ColourValue& colour);
     void removeBars();
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/KeyListener.h"
+
 #include <OIS/OISMouse.h>
 #include <OgreColourValue.h>
 
@@ -19,6 +21,12 @@ public:
     virtual void mouseHeld(const OIS::MouseButtonID* button) { (void)button; }
     // Called on every release, also of a press a menu took.
     virtual void mouseReleased(const OIS::MouseButtonID* button) { (void)button; }
+    // Called with the keys the view hands on. Returns true when the tool used the key.
+    virtual bool keyPressed(const KeyEvent& event)
+    {
+        (void)event;
+        return false;
+    }
     // Left Control with C.
     virtual void copy() {}
     // Left Control with V.

@@ -207,6 +207,66 @@ def test_fly_turn_and_reset_camera(build_dir):
         editor.close_cleanly()
 
 
+def is_model(pixel):
+    """A voxel face: neither the tan background nor a white line (grid, outlines)."""
+    return max(abs(c - t) for c, t in zip(pixel, (204, 178, 153))) > 40 and min(pixel) < 240
+
+
+def test_wheel_orbit_and_home(build_dir):
+    # Three notches of the wheel toward the start voxel: it grows by 1 / 0.8^3 and stays under
+    # the pointer.
+    with Editor(build_dir, name="camera") as editor:
+        start = start_view(editor, "camera_1_start.png")
+        face = front_face(start)
+        cx, cy = (round(v) for v in centre(face))
+        editor.move(cx, cy)
+        editor.wait_frames(2)
+        for _ in range(3):
+            editor.xdotool("click", "4")
+            editor.wait_frames(1)
+        editor.wait_frames(3)
+        zoomed_face = front_face(editor.picture("camera_2_wheel.png"), near=(cx, cy), radius=80)
+        growth = (zoomed_face[2] - zoomed_face[0]) / (face[2] - face[0])
+        check(1.6 <= growth <= 2.4, f"three notches grew the voxel {growth:.2f} times")
+        zx, zy = centre(zoomed_face)
+        check(abs(zx - cx) <= 3 and abs(zy - cy) <= 3,
+              f"the voxel left the pointer: ({cx}, {cy}) -> ({zx}, {zy})")
+        editor.close_cleanly()
+
+    folder, model, animations = copy_sample()
+    with Editor(build_dir, name="camera-home") as editor:
+        editor.start([model, animations])
+        editor.settle()
+        editor.move(700, 300)
+        editor.wait_frames(3)
+        before = editor.picture("camera_3_sample.png")
+        # A middle drag starting on "Edit voxels" orbits the camera and never clicks the menu.
+        editor.drag(*EDIT_VOXELS, EDIT_VOXELS[0] + 300, EDIT_VOXELS[1] + 40, button=2, steps=8)
+        editor.move(700, 300)
+        editor.wait_frames(3)
+        orbited = editor.picture("camera_4_orbited.png")
+        check(orbited.differing(before, 230, 0, WIDTH, 670) > 5000, "the middle drag did not orbit")
+        # No tool was chosen: the menu looks as before.
+        menu_changes = orbited.differing(before, 0, 0, 220, 300)
+        check(menu_changes <= 20, f"the middle press reached the menu: {menu_changes} pixels")
+        # Back away, then Home: the sample fills about two thirds of the view's height, in the
+        # middle of the 3D view.
+        editor.key_down("s")
+        time.sleep(1.0)
+        editor.key_up("s")
+        editor.key("Home")
+        editor.wait_frames(3)
+        framed = editor.picture("camera_5_home.png")
+        box = framed.find(230, 0, WIDTH, 680, is_model)
+        check(box is not None, "no model after Home")
+        height = box[3] - box[1]
+        check(0.45 * HEIGHT <= height <= 0.72 * HEIGHT, f"Home framed the sample {height} px high")
+        check(abs(centre(box)[1] - HEIGHT / 2) <= 0.1 * HEIGHT,
+              f"Home left the sample off the middle: {box}")
+        editor.close_cleanly()
+    shutil.rmtree(folder, ignore_errors=True)
+
+
 def test_focus_loss_ends_sculpt_drag(build_dir):
     with tempfile.TemporaryDirectory() as folder, Editor(build_dir, name="focus") as editor:
         model = os.path.join(folder, "model.xml")
@@ -514,6 +574,7 @@ def test_quick_save_resize_and_animations_beside_the_model(build_dir):
 TESTS = {
     "start_voxel": test_start_voxel_grey_with_outline,
     "fly_turn_reset": test_fly_turn_and_reset_camera,
+    "wheel_orbit_home": test_wheel_orbit_and_home,
     "focus_loss": test_focus_loss_ends_sculpt_drag,
     "menus_slide_and_bar": test_menus_slide_in_and_bar,
     "menus_full_hd": test_menus_geometry_full_hd,

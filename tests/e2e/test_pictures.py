@@ -4,7 +4,7 @@ Usage: test_pictures.py BUILD_DIR TEST_NAME
 
 Each picture is a part of the 1280 x 720 window around the character, taken in states that do
 not depend on timing: the model view at the start camera, with a selection (red voxels and the
-three bars), after one bar drag, and with the model turned (M) and the camera turned (Shift and
+three bars in the axes' colours), after one bar drag (still selected), and with the model turned (M) and the camera turned (Shift and
 pointer); the animation view at key times of the walk (stepped with Right, not played).
 
 A picture matches its reference when
@@ -137,9 +137,12 @@ def test_model_view(build_dir):
         editor.drag(*HEAD[0], *HEAD[1], steps=6, hold=10)
         pictures.take("model_head_selected", START_VIEW)
         # Right along the X bar by two and a half cells as drawn (about 14.7 px each): the head
-        # moves two whole cells to the right and is deselected.
+        # moves two whole cells to the right and stays selected.
         editor.drag(*X_BAR_END, X_BAR_END[0] + 36, X_BAR_END[1] + 10, steps=6, hold=10)
         pictures.take("model_head_moved", MOVED_VIEW)
+        # A click beside the bars lets it go.
+        editor.click(*QUIET_SPOT)
+        editor.wait_frames(3)
 
         # Sides: the model turned about the vertical axis, the camera turned right and down.
         for _ in range(8):

@@ -259,7 +259,7 @@ def test_select_and_move(build_dir):
         editor.drag(*start_pixel, *end_pixel, steps=6)
         editor.wait_for_log("2 voxels replaced")
         editor.wait_frames(4)
-        shoot(editor, "select_2_moved_and_released.png")
+        moved = shoot(editor, "select_2_moved_and_released.png")
         save(editor, model)
         cells = read_voxels(model)  # one voxel per cell
         expected = {(x, y, 3) for y in range(2) for x in range(-3, 3)}
@@ -267,6 +267,24 @@ def test_select_and_move(build_dir):
               f"missing {sorted(expected - set(cells))}, extra {sorted(set(cells) - expected)}")
         check(all(colour == (0.5, 0.5, 0.5) for colour in cells.values()),
               "the selection's red must not reach the file")
+
+        # The moved block stays selected, its bars at its new centre (1.5, 1, 3.5) in the axes'
+        # colours: the knobs at the ends of X red, of Y green, of Z (toward the camera) blue.
+        knobs = {"X": ((11.5, 1.0, 3.5), lambda p: p[0] > 180 and p[1] < 110 and p[2] < 110),
+                 "Y": ((1.5, 11.0, 3.5), lambda p: p[1] > 150 and p[0] < 120 and p[2] < 120),
+                 "Z": ((1.5, 1.0, 13.5), lambda p: p[2] > 200 and p[0] < 150)}
+        for axis, (point, looks_right) in knobs.items():
+            x, y = camera.pixel(point)
+            seen = sum(looks_right(moved.pixel(x + dx, y + dy))
+                       for dx in range(-3, 4) for dy in range(-3, 4))
+            check(seen >= 20, f"the {axis} bar's knob at ({x}, {y}) is {moved.pixel(x, y)}")
+        # Delete removes it, and a save writes the rest.
+        editor.key("Delete")
+        editor.wait_frames(3)
+        save(editor, model)
+        cells = read_voxels(model)
+        expected = {(x, y, 3) for y in range(2) for x in range(-3, 0)}
+        check(set(cells) == expected, f"after Delete the file holds {sorted(cells)}")
         editor.close_cleanly()
     # The saved file opens again.
     with Editor(build_dir, name="select-reopen") as editor:

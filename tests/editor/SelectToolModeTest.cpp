@@ -102,7 +102,7 @@ TEST(SelectToolMode, RemovedVoxelsLeaveTheSelectionAtOnce)
     world.hold();
     world.releaseButton();
     ASSERT_EQ(world.editor->voxels.size(), 4u);
-    EXPECT_EQ(world.editor->voxels[1]->getColour(), world.colours[2]);
+    EXPECT_EQ(world.editor->voxelColour(world.editor->voxels[1]), world.colours[2]);
     EXPECT_EQ(world.editor->voxels[1]->getGridPosition(), (Voxel::Cell{0, 0, 0}));
 
     // Key O removes the unseen middle of a 3 x 3 x 3 block while all of it is selected.
@@ -149,9 +149,9 @@ TEST(SelectToolMode, DragFollowsThePointerAlongTheBarAsDrawn)
     EXPECT_EQ(world.editor->voxels[0]->gridPosition, (Voxel::Cell{-2, 0, 0}));
     world.releaseButton();
 
-    // Seen from a little aside, the Z bar is drawn a few pixels per cell.
+    // Seen from a little aside, the Z bar is drawn a few pixels per cell. The row is still
+    // selected.
     world.lookFrom({1.5f, 1.5f, 20.0f}, {0.5f, 0.5f, 0.5f});
-    world.dragRectangle(-0.9f, 0.9f, 0.9f, -0.9f);
     world.dragBar({0.5f, 0.5f, 8.5f}, 0.0f, 0.0f);
     ASSERT_EQ(tool->dragAxis, Ogre::Vector3::UNIT_Z);
     ASSERT_LT(tool->dragDirection.length(), 8.0f);
@@ -179,7 +179,7 @@ TEST(SelectToolMode, ReleaseKeepsOneVoxelPerCellInOneStep)
     editor->history->commit();
     ASSERT_EQ(editor->voxels.size(), 4u);
     EXPECT_EQ(editor->voxels[0]->colour, world.colours[0]);
-    EXPECT_EQ(editor->voxels[1]->colour, world.colours[2]); // the moved one won
+    EXPECT_EQ(editor->voxelColour(editor->voxels[1]), world.colours[2]); // the moved one won
     EXPECT_EQ(editor->voxels[1]->gridPosition, (Voxel::Cell{-1, 0, 0}));
     EXPECT_TRUE(log.contains("1 voxel replaced"));
     editor->undo();
@@ -196,13 +196,126 @@ TEST(SelectToolMode, ReleaseKeepsOneVoxelPerCellInOneStep)
     world.releaseButton();
     editor->history->commit();
     ASSERT_EQ(editor->voxels.size(), 3u);
-    EXPECT_EQ(editor->voxels[0]->colour, world.colours[0]);
+    EXPECT_EQ(editor->voxelColour(editor->voxels[0]), world.colours[0]);
     EXPECT_EQ(editor->voxels[0]->gridPosition, (Voxel::Cell{-1, 0, 0}));
-    EXPECT_EQ(editor->voxels[1]->colour, world.colours[1]);
+    EXPECT_EQ(editor->voxelColour(editor->voxels[1]), world.colours[1]);
     EXPECT_EQ(editor->voxels[1]->gridPosition, (Voxel::Cell{0, 0, 0}));
     EXPECT_TRUE(log.contains("2 voxels dropped"));
     editor->undo();
     ASSERT_EQ(editor->voxels.size(), 5u);
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(world.voxelAt(i - 2, 0, 0), i);
+}
+
+// From the start view all three bars can be grabbed (the Z bar points at the camera there: its
+// knobs take the press). After a move the selection stays, red, with the bars at its new centre,
+// and moves again along another axis; its real colours are what the file gets.
+TEST(SelectToolMode, SelectionStaysAfterAMoveAndEveryBarCanBeGrabbed)
+{
+    SelectWorld world;
+    SelectToolMode* tool = world.tool;
+    EditorMode* editor = world.editor;
+    editor->resetCamera();
+    world.dragRectangle(-0.9f, 0.0f, 0.9f, -0.9f);
+    ASSERT_EQ(tool->selection.size(), 5u);
+    const struct
+    {
+        Ogre::Vector3 at, axis;
+    } bars[] = {{{10.5f, 0.5f, 0.5f}, Ogre::Vector3::UNIT_X},
+                {{0.5f, 10.5f, 0.5f}, Ogre::Vector3::NEGATIVE_UNIT_Y},
+                {{0.5f, 0.5f, 10.5f}, Ogre::Vector3::UNIT_Z}};
+    for (const auto& bar : bars)
+    {
+        world.dragBar(bar.at, 0.0f, 0.0f);
+        EXPECT_EQ(tool->dragAxis, bar.axis);
+        world.releaseButton();
+        ASSERT_EQ(tool->state, SelectToolMode::Selected);
+    }
+
+    // Two cells up, then one cell along X: each release keeps the selection.
+    world.lookFrom({0.5f, 0.5f, 20.0f}, {0.5f, 0.5f, 0.0f});
+    world.dragBar({0.5f, 7.5f, 0.5f}, 0.0f, 0.0f);
+    world.dragCells(-2.5f);
+    world.releaseButton();
+    EXPECT_EQ(tool->state, SelectToolMode::Selected);
+    EXPECT_EQ(world.voxelAt(0, 2, 0), 2);
+    EXPECT_EQ(editor->voxels[2]->getColour(), red);
+    Ogre::SceneManager* scene = world.engine.sceneManager;
+    EXPECT_TRUE(scene->getManualObject("SelectArrowX")->getParentSceneNode()->getPosition()
+                    .positionEquals({0.5f, 2.5f, 0.5f}, 1e-4f));
+    world.dragBar({7.5f, 2.5f, 0.5f}, 0.0f, 0.0f);
+    world.dragCells(1.5f);
+    world.releaseButton();
+    EXPECT_EQ(world.voxelAt(1, 2, 0), 2);
+    EXPECT_EQ(tool->selection.size(), 5u);
+    EXPECT_EQ(editor->realColours(), world.colours);
+}
+
+// Delete, the arrow keys and left Ctrl + C / V, each one undo step through the editor's keys.
+TEST(SelectToolMode, KeysDeleteNudgeCopyAndPasteTheSelection)
+{
+    SelectWorld world;
+    SelectToolMode* tool = world.tool;
+    EditorMode* editor = world.editor;
+    // The arrows follow the camera's right and up, rounded to the nearest axis; a nudge onto a
+    // voxel replaces it.
+    const struct
+    {
+        Ogre::Vector3 eye;
+        OIS::KeyCode key;
+        Voxel::Cell to;
+        size_t count;
+    } nudges[] = {
+        {{0.5f, 0.5f, 20.0f}, OIS::KC_RIGHT, {1, 0, 0}, 4},
+        {{0.5f, 0.5f, 20.0f}, OIS::KC_LEFT, {-1, 0, 0}, 4},
+        {{0.5f, 0.5f, 20.0f}, OIS::KC_UP, {0, 1, 0}, 5},
+        {{8.5f, -6.0f, 20.0f}, OIS::KC_DOWN, {0, -1, 0}, 5},
+        {{20.5f, 0.5f, -5.5f}, OIS::KC_RIGHT, {0, 0, -1}, 5}, // from +X, right is nearly -Z
+    };
+    for (const auto& nudge : nudges)
+    {
+        world.lookFrom(nudge.eye, {0.5f, 0.5f, 0.5f});
+        world.aimAt({0.5f, 0.5f, 0.5f});
+        const Ogre::Vector3 middle = world.editor->getPointerScreenPosition();
+        world.dragRectangle(middle.x - 0.01f, middle.y + 0.01f, middle.x + 0.01f, middle.y - 0.01f);
+        ASSERT_EQ(tool->selection.size(), 1u);
+        Voxel* moved = tool->selection.front();
+        world.press(nudge.key);
+        EXPECT_EQ(moved->gridPosition, nudge.to) << nudge.key;
+        EXPECT_EQ(editor->voxels.size(), nudge.count);
+        EXPECT_EQ(tool->selection, std::vector<Voxel*>{moved});
+        editor->undo();
+        EXPECT_EQ(editor->realColours(), world.colours);
+        EXPECT_EQ(tool->state, SelectToolMode::Idle);
+    }
+
+    // Delete takes the selection away; undo brings it back in its own colours.
+    world.lookFrom({0.5f, 0.5f, 20.0f}, {0.5f, 0.5f, 0.0f});
+    world.dragRectangle(-0.02f, 0.5f, 0.9f, -0.5f);
+    world.press(OIS::KC_DELETE);
+    EXPECT_EQ(editor->voxels.size(), 2u);
+    EXPECT_EQ(world.bars(), 0);
+    editor->undo();
+    EXPECT_EQ(editor->realColours(), world.colours);
+
+    // Copy x = 0 and 1; paste in front of x = 2, then in front of x = 1, where the second paste
+    // replaces the first one's voxel at (2, 0, 1).
+    world.dragRectangle(-0.02f, 0.5f, 0.1f, -0.5f);
+    ASSERT_EQ(tool->selection.size(), 2u);
+    world.input->held.insert(OIS::KC_LCONTROL);
+    world.press(OIS::KC_C);
+    world.aimAt({2.5f, 0.5f, 1.0f});
+    world.press(OIS::KC_V);
+    EXPECT_EQ(editor->voxels.size(), 7u);
+    EXPECT_EQ(tool->selection.size(), 2u); // the pasted voxels
+    world.aimAt({1.5f, 0.5f, 1.0f});
+    world.press(OIS::KC_V);
+    world.input->held.erase(OIS::KC_LCONTROL);
+    ASSERT_EQ(editor->voxels.size(), 8u);
+    EXPECT_EQ(editor->voxelColour(editor->voxels[size_t(world.voxelAt(1, 0, 1))]), world.colours[2]);
+    EXPECT_EQ(editor->voxelColour(editor->voxels[size_t(world.voxelAt(2, 0, 1))]), world.colours[3]);
+    editor->undo();
+    ASSERT_EQ(editor->voxels.size(), 7u);
+    EXPECT_EQ(editor->voxels[size_t(world.voxelAt(2, 0, 1))]->colour, world.colours[2]);
+    EXPECT_EQ(world.voxelAt(1, 0, 1), -1);
 }
