@@ -5,6 +5,8 @@
 
 #include "menu/ModelMenuView.h"
 
+#include <OIS/OISKeyboard.h>
+
 ModelViewMode::~ModelViewMode()
 {
     MenuSystem* menuSystem = editor ? editor->menuSystem : nullptr;
@@ -24,6 +26,7 @@ void ModelViewMode::activate()
         // The picker outlives view modes: a new one paints with the colour it shows, and its lit
         // tool is the tool in use.
         colour = menu->pickerColour();
+        shape = menu->shapeButtons.chosen;
         menuSystem->requestView(menu);
         menu->reinstallTool();
     }
@@ -36,4 +39,26 @@ void ModelViewMode::setColour(const Ogre::ColourValue& newColour)
     MenuSystem* menuSystem = editor ? editor->menuSystem : nullptr;
     if (menuSystem && menuSystem->modelMenuView)
         menuSystem->modelMenuView->showColour(colour);
+}
+
+bool ModelViewMode::keyPressed(const KeyEvent& event)
+{
+    if (event.key >= OIS::KC_4 && event.key <= OIS::KC_8 && !(editor && editor->isKeyDown(OIS::KC_LCONTROL)))
+        setShape(ShapeCells::Shape(event.key - OIS::KC_4));
+    return true;
+}
+
+void ModelViewMode::setShape(ShapeCells::Shape newShape)
+{
+    shape = newShape;
+    MenuSystem* menuSystem = editor ? editor->menuSystem : nullptr;
+    if (menuSystem && menuSystem->modelMenuView)
+        menuSystem->modelMenuView->shapeButtons.light(shape);
+}
+
+void ModelViewMode::colourUsed(const Ogre::ColourValue& used)
+{
+    MenuSystem* menuSystem = editor ? editor->menuSystem : nullptr;
+    if (menuSystem && menuSystem->modelMenuView)
+        menuSystem->modelMenuView->palette.used(used);
 }

@@ -108,6 +108,9 @@ void ModelMenuView::build(ApplicationMode* owner, MenuSystem* menuSystem,
     rebindButton = addButton(1);
     rebindButton->setText("Re-bind skeleton");
 
+    shapeButtons.build(*this);
+    palette.build(*this);
+
     // The painting colour starts white; the picker shows it from the start.
     showColour(Ogre::ColourValue::White);
 }
@@ -221,6 +224,13 @@ void ModelMenuView::setPosition(const Ogre::Vector3& position)
     MenuPanel* frame = colorPicker.frame;
     rebindButton->targetPosition = Ogre::Vector3(
         position.x, frame->targetPosition.y + frame->targetSize.y + Panel::unitsY(GAP + 80), 0);
+    // The palette takes the room above "Re-bind skeleton", the shapes the room below it.
+    palette.place(position.x, frame->targetPosition.y + frame->targetSize.y + Panel::unitsY(GAP),
+                  areaSize.x);
+    shapeButtons.place(position.x,
+                       rebindButton->targetPosition.y + rebindButton->targetSize.y +
+                           Panel::unitsY(GAP),
+                       areaSize.x);
 }
 
 void ModelMenuView::layoutPicker()
@@ -246,21 +256,8 @@ void ModelMenuView::layoutPicker()
 
 void ModelMenuView::updateSwatch()
 {
-    MenuPanel* swatch = colorPicker.swatch;
-    if (!swatch || !swatch->container)
-    {
-        return;
-    }
-    const Ogre::ColourValue colour(colorPicker.sliders[0].value, colorPicker.sliders[1].value,
-                                   colorPicker.sliders[2].value, 1);
-    Ogre::TextureUnitState* unit = textureUnit(swatch->container->getMaterial(), 1);
-    if (!unit)
-    {
-        writeLog(std::string("ERROR, no texture unit 1 in material ") + SWATCH_MATERIAL);
-        return;
-    }
-    unit->setColourOperationEx(Ogre::LBX_MODULATE, Ogre::LBS_MANUAL, Ogre::LBS_CURRENT, colour,
-                               Ogre::ColourValue::White, 0);
+    // Lit as the voxels' front faces are, so that the swatch and the paint look alike.
+    PaletteSwatches::tint(colorPicker.swatch, pickerColour());
 }
 
 void ModelMenuView::applyColour()
@@ -348,6 +345,23 @@ void ModelMenuView::onClicked(MenuPanel* panel)
             return;
         }
     }
+    ShapeCells::Shape shape;
+    if (shapeButtons.shapeOf(panel, shape))
+    {
+        shapeButtons.light(shape);
+        if (colorPicker.colourTarget)
+            colorPicker.colourTarget->setShape(shape);
+        return;
+    }
+    Ogre::ColourValue colour;
+    if (palette.colourOf(panel, colour))
+    {
+        if (colorPicker.colourTarget)
+            colorPicker.colourTarget->setColour(colour);
+        else
+            showColour(colour);
+        return;
+    }
     if (panel == rebindButton)
     {
         editor()->asStep("re-binding",
@@ -373,4 +387,11 @@ void ModelMenuView::onHeld(MenuPanel* panel)
             return;
         }
     }
+}
+
+void ModelMenuView::update(float timeStep)
+{
+    MenuView::update(timeStep);
+    if (EditorMode* target = editor())
+        palette.watch(*target);
 }

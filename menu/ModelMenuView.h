@@ -1,6 +1,8 @@
 #pragma once
 
 #include "menu/MenuView.h"
+#include "menu/PaletteSwatches.h"
+#include "menu/ShapeButtons.h"
 
 #include <OgreColourValue.h>
 
@@ -40,6 +42,8 @@ public:
     void onClicked(MenuPanel* panel) override;
     // Dragging a knob recolours on every fixed step.
     void onHeld(MenuPanel* panel) override;
+    // Also brings the palette up to date with the model.
+    void update(float timeStep) override;
 
     // Moves the knobs to the colour's red, green and blue and tints the swatch.
     void showColour(const Ogre::ColourValue& colour);
@@ -62,6 +66,10 @@ public:
     MenuPanel* pickColorButton = nullptr;    // owned
     MenuPanel* rebindButton = nullptr;       // owned
     ColorPicker colorPicker;
+    // Additions of this editor: the shape buttons under "Re-bind skeleton" and the palette
+    // between the picker and it.
+    ShapeButtons shapeButtons;
+    PaletteSwatches palette;
 
 private:
     EditorMode* editor();

@@ -58,7 +58,7 @@ public:
     EditorTestFixture()
     {
         // The editor's own materials, so that sections keep their names.
-        for (const char* name : {"Box", "BonePoint", "Bones", "HandToHand", "MirrorPlane"})
+        for (const char* name : {"Box", "BonePoint", "Bones", "HandToHand", "MirrorPlane", "ShapePreview"})
             Ogre::MaterialManager::getSingleton().create(
                 name, Ogre::ResourceGroupManager::DEFAULT_RESOURCE_GROUP_NAME);
         application.graphics = &engine.graphics;
