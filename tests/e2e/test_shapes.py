@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """Real-window test of the shapes (keys 4 to 8, additions of this editor): a box dragged across
-a wall shows its cells while held and adds exactly its rectangle on release.
+a wall shows its cells while held and adds exactly its rectangle on release. Then left Ctrl +
+click with the paint tool takes the wall's colour, and the swatch shows it as bright as the
+wall's front faces.
 Usage: test_shapes.py BUILD_DIR TEST_NAME
 
 Pixels are those of the 1280 x 720 window of the run folder's ogre.cfg, seen by the start
@@ -13,10 +15,11 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from bramblewick_e2e import Editor, run_tests  # noqa: E402
-from e2e_support import (StartCamera, check, click_button, read_voxels, save,  # noqa: E402
-                         shoot, write_model)
+from e2e_support import (StartCamera, check, click_button, colour_distance,  # noqa: E402
+                         hold_at, read_voxels, save, shoot, write_model)
 
 EDIT_VOXELS = (100, 18)
+SWATCH = (107, 272)  # the middle of the picker's swatch
 QUIET_SPOT = (1000, 150)
 WALL = [(x, y, 0) for x in range(-6, 6) for y in range(8, 20)]
 
@@ -67,6 +70,21 @@ def test_box_on_wall(build_dir):
         box = {(x, y, 1) for x in range(-3, 3) for y in range(10, 14)}
         check(cells == set(WALL) | box,
               f"the box added {sorted(cells - set(WALL))}, missing {sorted(box - cells)}")
+
+        click_button(editor, SWATCH)  # the paint tool, painting white
+        face = camera.pixel((-4.5, 16.5, 1.0))
+        editor.key_down("Control_L")
+        hold_at(editor, *face)
+        editor.key_up("Control_L")
+        editor.move(*QUIET_SPOT)
+        editor.wait_frames(4)
+        picked = shoot(editor, "shapes_3_picked.png")
+        swatch, wall = picked.pixel(*SWATCH), picked.pixel(*face)
+        check(colour_distance(swatch, wall) < 12,
+              f"the swatch shows {swatch}, the wall's front faces {wall}")
+        save(editor, model)
+        check(set(read_voxels(model).values()) == {(0.5, 0.5, 0.5)},
+              "left Ctrl + click painted instead of taking the colour")
         editor.close_cleanly()
     shutil.rmtree(folder, ignore_errors=True)
 
