@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <unordered_map>
 
 namespace
@@ -55,4 +56,31 @@ void PaletteColours::used(const Ogre::ColourValue& colour)
     recentColours.insert(recentColours.begin(), colour);
     if (recentColours.size() > MAX_RECENT)
         recentColours.resize(MAX_RECENT);
+}
+
+std::string PaletteColours::hex(const Ogre::ColourValue& colour)
+{
+    const uint32_t bytes = key(colour);
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02x%02x%02x", unsigned(bytes >> 24),
+                  unsigned(bytes >> 16 & 0xff), unsigned(bytes >> 8 & 0xff));
+    return text;
+}
+
+bool PaletteColours::parseHex(const std::string& text, Ogre::ColourValue& colour)
+{
+    const size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return false;
+    const size_t last = text.find_last_not_of(" \t");
+    std::string digits = text.substr(first, last - first + 1);
+    if (!digits.empty() && digits[0] == '#')
+        digits.erase(0, 1);
+    if (digits.size() != 6 ||
+        digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+        return false;
+    const unsigned long value = std::stoul(digits, nullptr, 16);
+    colour = Ogre::ColourValue(float(value >> 16 & 0xff) / 255.0f, float(value >> 8 & 0xff) / 255.0f,
+                               float(value & 0xff) / 255.0f, 1.0f);
+    return true;
 }

@@ -3,6 +3,7 @@
 #include <OgreColourValue.h>
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 // The colours the palette offers: the model's own, most used first, and the colours painted
@@ -19,6 +20,12 @@ public:
                                                    size_t count);
     // Whether two colours are one at 8 bits a channel.
     static bool same(const Ogre::ColourValue& a, const Ogre::ColourValue& b);
+
+    // The colour as "#rrggbb", lower case, each channel rounded to 8 bits.
+    static std::string hex(const Ogre::ColourValue& colour);
+    // Reads "#rrggbb" (the "#" may be left out; any case; blanks around it are ignored) into
+    // `colour` with alpha 1. False, leaving `colour` alone, for anything else.
+    static bool parseHex(const std::string& text, Ogre::ColourValue& colour);
 
     // Puts the colour first among the recent ones (once), dropping the oldest past MAX_RECENT.
     void used(const Ogre::ColourValue& colour);

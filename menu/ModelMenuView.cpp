@@ -10,6 +10,7 @@
 #include "editor/SculptToolMode.h"
 #include "editor/SelectToolMode.h"
 #include "menu/MenuPanel.h"
+#include "menu/TextField.h"
 
 #include <OgreMaterial.h>
 #include <OgreMaterialManager.h>
@@ -72,8 +73,11 @@ ModelMenuView::ColorPicker::~ColorPicker()
     delete swatch;
 }
 
+ModelMenuView::ModelMenuView() = default;
+
 ModelMenuView::~ModelMenuView()
 {
+    colourField.reset();
     delete editVoxelsButton;
     delete selectVoxelsButton;
     delete pickColorButton;
@@ -104,6 +108,9 @@ void ModelMenuView::build(ApplicationMode* owner, MenuSystem* menuSystem,
     setAllMaterials(swatch, SWATCH_MATERIAL, SWATCH_MATERIAL, SWATCH_MATERIAL);
     swatch->setMaterial(SWATCH_MATERIAL);
     colorPicker.swatch = swatch;
+
+    colourField.reset(new TextField(*this, 0.8f));
+    colourField->onCommit = [this](const std::string& text) { typeColour(text); };
 
     rebindButton = addButton(1);
     rebindButton->setText("Re-bind skeleton");
@@ -252,6 +259,15 @@ void ModelMenuView::layoutPicker()
     MenuPanel* swatch = colorPicker.swatch;
     swatch->targetPosition =
         Ogre::Vector3(origin.x + (frame->targetSize.x - swatch->targetSize.x) * 0.5f, y, origin.z);
+    if (colourField)
+    {
+        // The typed colour under the swatch, as wide as the tracks.
+        MenuPanel* field = colourField->panel;
+        field->targetSize.x = colorPicker.sliders[0].track->targetSize.x;
+        field->targetPosition =
+            Ogre::Vector3(origin.x + (frame->targetSize.x - field->targetSize.x) * 0.5f,
+                          y + swatch->targetSize.y + Panel::unitsY(8), origin.z);
+    }
 }
 
 void ModelMenuView::updateSwatch()
@@ -278,6 +294,26 @@ void ModelMenuView::showColour(const Ogre::ColourValue& colour)
     colorPicker.sliders[2].value = colour.b;
     layoutPicker();
     updateSwatch();
+    if (colourField && !colourField->hasFocus())
+        colourField->setText(PaletteColours::hex(pickerColour()));
+}
+
+void ModelMenuView::typeColour(const std::string& text)
+{
+    Ogre::ColourValue colour;
+    if (!PaletteColours::parseHex(text, colour))
+    {
+        // The field shows the painting colour again; nothing else changes.
+        if (EditorMode* target = editor())
+            target->showNote("Not a colour: type #rrggbb");
+        colourField->setText(PaletteColours::hex(pickerColour()));
+        return;
+    }
+    if (colorPicker.colourTarget)
+        colorPicker.colourTarget->setColour(colour);
+    else
+        showColour(colour);
+    colourField->setText(PaletteColours::hex(pickerColour()));
 }
 
 void ModelMenuView::highlightTool(MenuPanel* panel)

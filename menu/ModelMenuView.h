@@ -6,9 +6,12 @@
 
 #include <OgreColourValue.h>
 
+#include <memory>
+
 class EditorMode;
 class MenuPanel;
 class ModelViewMode;
+class TextField;
 
 // The side menu of model editing: the three tool buttons, the colour picker that edits the model
 // view mode's painting colour, and "Re-bind skeleton". The tool buttons and the picker's frame
@@ -32,7 +35,7 @@ public:
         ModelViewMode* colourTarget = nullptr;
     };
 
-    ModelMenuView() = default;
+    ModelMenuView();
     ~ModelMenuView() override;
 
     void build(ApplicationMode* owner, MenuSystem* menuSystem,
@@ -58,6 +61,9 @@ public:
     // Installs the tool of the lit button (or the paint tool for a lit picker) again: a new view
     // mode starts without a tool. Nothing when no tool was chosen yet.
     void reinstallTool();
+    // A colour typed into the field: "#rrggbb" becomes the painting colour; anything else is
+    // refused with a note in the bar, and the field shows the painting colour again.
+    void typeColour(const std::string& text);
     // Gives `panel` the selected look and takes it from the other members of the tool group.
     void highlightTool(MenuPanel* panel);
 
@@ -70,6 +76,8 @@ public:
     // between the picker and it.
     ShapeButtons shapeButtons;
     PaletteSwatches palette;
+    // The painting colour typed as "#rrggbb", under the picker's swatch (an addition).
+    std::unique_ptr<TextField> colourField;
 
 private:
     EditorMode* editor();

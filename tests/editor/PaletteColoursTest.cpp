@@ -33,3 +33,19 @@ TEST(PaletteColours, RecentColoursNewestFirstOnceEachAndAtMostTen)
     }
     EXPECT_EQ(fives, 1);
 }
+
+TEST(PaletteColours, TypedColoursReadOnlyAsSixHexDigitsAndWriteBackTheSame)
+{
+    Ogre::ColourValue colour(0.25f, 0.5f, 0.75f, 0.5f);
+    for (const char* bad : {"", "#", "#12345", "#1234567", "12 345 6", "#12345g", "#-12345",
+                            "0x123456", "##123456"})
+    {
+        EXPECT_FALSE(PaletteColours::parseHex(bad, colour)) << bad;
+        EXPECT_EQ(colour, Ogre::ColourValue(0.25f, 0.5f, 0.75f, 0.5f)) << bad;
+    }
+    ASSERT_TRUE(PaletteColours::parseHex("  #FF8000 ", colour));
+    EXPECT_EQ(colour, Ogre::ColourValue(1.0f, 128.0f / 255.0f, 0.0f, 1.0f));
+    ASSERT_TRUE(PaletteColours::parseHex("3366cc", colour));
+    EXPECT_EQ(PaletteColours::hex(colour), "#3366cc");
+    EXPECT_EQ(PaletteColours::hex(Ogre::ColourValue(0.5f, 0.0f, 1.0f)), "#800080");
+}

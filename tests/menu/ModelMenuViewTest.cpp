@@ -6,6 +6,7 @@
 #include "editor/SculptToolMode.h"
 #include "editor/SelectToolMode.h"
 #include "menu/AnimMenuView.h"
+#include "menu/TextField.h"
 #include "skeleton/AnimateToolMode.h"
 #include "skeleton/AnimateViewMode.h"
 #include "skeleton/Skeleton.h"
@@ -137,6 +138,16 @@ TEST(ModelMenuView, PaletteSwatchesSetThePaintColourAndShapeButtonsFollowTheKeys
     modelView.colourUsed(green);
     test.click(palette.swatches[PaletteSwatches::PER_ROW]);
     EXPECT_EQ(modelView.colour, green);
+    EXPECT_EQ(view->colourField->getText(), "#00ff00");
+
+    // A typed colour paints from now on; a bad one changes nothing and the field shows the
+    // painting colour again.
+    view->typeColour("#3366CC");
+    EXPECT_EQ(modelView.colour, Ogre::ColourValue(0.2f, 0.4f, 0.8f));
+    EXPECT_EQ(view->colourField->getText(), "#3366cc");
+    view->typeColour("#33");
+    EXPECT_EQ(modelView.colour, Ogre::ColourValue(0.2f, 0.4f, 0.8f));
+    EXPECT_EQ(view->colourField->getText(), "#3366cc");
 
     editor->keyPressed(KeyEvent{OIS::KC_6});
     EXPECT_EQ(modelView.shape, ShapeCells::Shape::Line);
