@@ -47,5 +47,5 @@ TEST(PaletteColours, TypedColoursReadOnlyAsSixHexDigitsAndWriteBackTheSame)
     EXPECT_EQ(colour, Ogre::ColourValue(1.0f, 128.0f / 255.0f, 0.0f, 1.0f));
     ASSERT_TRUE(PaletteColours::parseHex("3366cc", colour));
     EXPECT_EQ(PaletteColours::hex(colour), "#3366cc");
-    EXPECT_EQ(PaletteColours::hex(Ogre::ColourValue(0.5f, 0.0f, 1.0f)), "#800080");
+    EXPECT_EQ(PaletteColours::hex(Ogre::ColourValue(0.5f, 0.0f, 1.0f)), "#8000ff");
 }
