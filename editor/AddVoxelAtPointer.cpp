@@ -2,49 +2,11 @@
 #include "editor/EditorMode.h"
 #include "editor/QueryFlags.h"
 #include "editor/UndoHistory.h"
+#include "editor/shapes/ShapeCells.h"
 
 #include <OgreMovableObject.h>
 
 #include <cmath>
-
-namespace
-{
-
-// The cell next to `cell` across the face of the cube that `d` (hit point minus cube centre)
-// points through. Ties go to the later axis, so a hit exactly on an edge or corner is resolved
-// the same way every time.
-Voxel::Cell neighbourAcrossFace(const Voxel::Cell& cell, const Ogre::Vector3& d)
-{
-    float ax = std::fabs(d.x);
-    float ay = std::fabs(d.y);
-    float az = std::fabs(d.z);
-    int axis;
-    if (ax > ay)
-    {
-        axis = ax > az ? 0 : 2;
-    }
-    else
-    {
-        axis = ay > az ? 1 : 2;
-    }
-    Voxel::Cell next = cell;
-    int step = d[axis] > 0 ? 1 : -1;
-    if (axis == 0)
-    {
-        next.x += step;
-    }
-    else if (axis == 1)
-    {
-        next.y += step;
-    }
-    else
-    {
-        next.z += step;
-    }
-    return next;
-}
-
-} // namespace
 
 bool EditorMode::cellAtPointer(Voxel::Cell& cell)
 {
@@ -57,7 +19,9 @@ bool EditorMode::cellAtPointer(Voxel::Cell& cell)
     {
         Voxel* voxel = voxels[size_t(index)];
         Ogre::Vector3 hitPoint = ray.getOrigin() + ray.getDirection() * hitDistance;
-        cell = neighbourAcrossFace(voxel->getGridPosition(), hitPoint - voxel->getPosition());
+        // The cell across the face the pointer is on; ties go to the later axis.
+        cell = ShapeCells::across(voxel->getGridPosition(),
+                                  ShapeCells::sideAt(hitPoint - voxel->getPosition()));
     }
     else
     {

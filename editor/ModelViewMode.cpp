@@ -6,6 +6,8 @@
 
 #include "menu/ModelMenuView.h"
 
+#include <OIS/OISKeyboard.h>
+
 ModelViewMode::~ModelViewMode()
 {
     MenuSystem* menuSystem = editor ? editor->menuSystem : nullptr;
@@ -25,16 +27,10 @@ void ModelViewMode::activate()
         // The picker outlives view modes: a new one paints with the colour it shows, and its lit
         // tool is the tool in use.
         colour = menu->pickerColour();
+        shape = menu->shapeButtons.chosen;
         menuSystem->requestView(menu);
         menu->reinstallTool();
     }
-}
-
-bool ModelViewMode::keyPressed(const KeyEvent& event)
-{
-    if (editor && editor->toolMode)
-        return editor->toolMode->keyPressed(event);
-    return true;
 }
 
 void ModelViewMode::setColour(const Ogre::ColourValue& newColour)
@@ -44,4 +40,32 @@ void ModelViewMode::setColour(const Ogre::ColourValue& newColour)
     MenuSystem* menuSystem = editor ? editor->menuSystem : nullptr;
     if (menuSystem && menuSystem->modelMenuView)
         menuSystem->modelMenuView->showColour(colour);
+}
+
+bool ModelViewMode::keyPressed(const KeyEvent& event)
+{
+    const bool control = editor && editor->isKeyDown(OIS::KC_LCONTROL);
+    if (event.key >= OIS::KC_4 && event.key <= OIS::KC_8 && !control)
+    {
+        setShape(ShapeCells::Shape(event.key - OIS::KC_4));
+        return true;
+    }
+    if (editor && editor->toolMode)
+        return editor->toolMode->keyPressed(event);
+    return true;
+}
+
+void ModelViewMode::setShape(ShapeCells::Shape newShape)
+{
+    shape = newShape;
+    MenuSystem* menuSystem = editor ? editor->menuSystem : nullptr;
+    if (menuSystem && menuSystem->modelMenuView)
+        menuSystem->modelMenuView->shapeButtons.light(shape);
+}
+
+void ModelViewMode::colourUsed(const Ogre::ColourValue& used)
+{
+    MenuSystem* menuSystem = editor ? editor->menuSystem : nullptr;
+    if (menuSystem && menuSystem->modelMenuView)
+        menuSystem->modelMenuView->palette.used(used);
 }

@@ -10,6 +10,7 @@
 #include "editor/SculptToolMode.h"
 #include "editor/SelectToolMode.h"
 #include "menu/MenuPanel.h"
+#include "menu/TextField.h"
 
 #include <OgreMaterial.h>
 #include <OgreMaterialManager.h>
@@ -72,8 +73,11 @@ ModelMenuView::ColorPicker::~ColorPicker()
     delete swatch;
 }
 
+ModelMenuView::ModelMenuView() = default;
+
 ModelMenuView::~ModelMenuView()
 {
+    colourField.reset();
     delete editVoxelsButton;
     delete selectVoxelsButton;
     delete pickColorButton;
@@ -105,8 +109,14 @@ void ModelMenuView::build(ApplicationMode* owner, MenuSystem* menuSystem,
     swatch->setMaterial(SWATCH_MATERIAL);
     colorPicker.swatch = swatch;
 
+    colourField.reset(new TextField(*this, 0.8f));
+    colourField->onCommit = [this](const std::string& text) { typeColour(text); };
+
     rebindButton = addButton(1);
     rebindButton->setText("Re-bind skeleton");
+
+    shapeButtons.build(*this);
+    palette.build(*this);
 
     // The painting colour starts white; the picker shows it from the start.
     showColour(Ogre::ColourValue::White);
@@ -221,6 +231,13 @@ void ModelMenuView::setPosition(const Ogre::Vector3& position)
     MenuPanel* frame = colorPicker.frame;
     rebindButton->targetPosition = Ogre::Vector3(
         position.x, frame->targetPosition.y + frame->targetSize.y + Panel::unitsY(GAP + 80), 0);
+    // The palette takes the room above "Re-bind skeleton", the shapes the room below it.
+    palette.place(position.x, frame->targetPosition.y + frame->targetSize.y + Panel::unitsY(GAP),
+                  areaSize.x);
+    shapeButtons.place(position.x,
+                       rebindButton->targetPosition.y + rebindButton->targetSize.y +
+                           Panel::unitsY(GAP),
+                       areaSize.x);
 }
 
 void ModelMenuView::layoutPicker()
@@ -242,25 +259,21 @@ void ModelMenuView::layoutPicker()
     MenuPanel* swatch = colorPicker.swatch;
     swatch->targetPosition =
         Ogre::Vector3(origin.x + (frame->targetSize.x - swatch->targetSize.x) * 0.5f, y, origin.z);
+    if (colourField)
+    {
+        // The typed colour under the swatch, as wide as the tracks.
+        MenuPanel* field = colourField->panel;
+        field->targetSize.x = colorPicker.sliders[0].track->targetSize.x;
+        field->targetPosition =
+            Ogre::Vector3(origin.x + (frame->targetSize.x - field->targetSize.x) * 0.5f,
+                          y + swatch->targetSize.y + Panel::unitsY(8), origin.z);
+    }
 }
 
 void ModelMenuView::updateSwatch()
 {
-    MenuPanel* swatch = colorPicker.swatch;
-    if (!swatch || !swatch->container)
-    {
-        return;
-    }
-    const Ogre::ColourValue colour(colorPicker.sliders[0].value, colorPicker.sliders[1].value,
-                                   colorPicker.sliders[2].value, 1);
-    Ogre::TextureUnitState* unit = textureUnit(swatch->container->getMaterial(), 1);
-    if (!unit)
-    {
-        writeLog(std::string("ERROR, no texture unit 1 in material ") + SWATCH_MATERIAL);
-        return;
-    }
-    unit->setColourOperationEx(Ogre::LBX_MODULATE, Ogre::LBS_MANUAL, Ogre::LBS_CURRENT, colour,
-                               Ogre::ColourValue::White, 0);
+    // Lit as the voxels' front faces are, so that the swatch and the paint look alike.
+    PaletteSwatches::tint(colorPicker.swatch, pickerColour());
 }
 
 void ModelMenuView::applyColour()
@@ -281,6 +294,26 @@ void ModelMenuView::showColour(const Ogre::ColourValue& colour)
     colorPicker.sliders[2].value = colour.b;
     layoutPicker();
     updateSwatch();
+    if (colourField && !colourField->hasFocus())
+        colourField->setText(PaletteColours::hex(pickerColour()));
+}
+
+void ModelMenuView::typeColour(const std::string& text)
+{
+    Ogre::ColourValue colour;
+    if (!PaletteColours::parseHex(text, colour))
+    {
+        // The field shows the painting colour again; nothing else changes.
+        if (EditorMode* target = editor())
+            target->showNote("Not a colour: type #rrggbb");
+        colourField->setText(PaletteColours::hex(pickerColour()));
+        return;
+    }
+    if (colorPicker.colourTarget)
+        colorPicker.colourTarget->setColour(colour);
+    else
+        showColour(colour);
+    colourField->setText(PaletteColours::hex(pickerColour()));
 }
 
 void ModelMenuView::highlightTool(MenuPanel* panel)
@@ -348,6 +381,23 @@ void ModelMenuView::onClicked(MenuPanel* panel)
             return;
         }
     }
+    ShapeCells::Shape shape;
+    if (shapeButtons.shapeOf(panel, shape))
+    {
+        shapeButtons.light(shape);
+        if (colorPicker.colourTarget)
+            colorPicker.colourTarget->setShape(shape);
+        return;
+    }
+    Ogre::ColourValue colour;
+    if (palette.colourOf(panel, colour))
+    {
+        if (colorPicker.colourTarget)
+            colorPicker.colourTarget->setColour(colour);
+        else
+            showColour(colour);
+        return;
+    }
     if (panel == rebindButton)
     {
         editor()->asStep("re-binding",
@@ -373,4 +423,11 @@ void ModelMenuView::onHeld(MenuPanel* panel)
             return;
         }
     }
+}
+
+void ModelMenuView::update(float timeStep)
+{
+    MenuView::update(timeStep);
+    if (EditorMode* target = editor())
+        palette.watch(*target);
 }

@@ -1,12 +1,17 @@
 #pragma once
 
 #include "menu/MenuView.h"
+#include "menu/PaletteSwatches.h"
+#include "menu/ShapeButtons.h"
 
 #include <OgreColourValue.h>
+
+#include <memory>
 
 class EditorMode;
 class MenuPanel;
 class ModelViewMode;
+class TextField;
 
 // The side menu of model editing: the three tool buttons, the colour picker that edits the model
 // view mode's painting colour, and "Re-bind skeleton". The tool buttons and the picker's frame
@@ -30,7 +35,7 @@ public:
         ModelViewMode* colourTarget = nullptr;
     };
 
-    ModelMenuView() = default;
+    ModelMenuView();
     ~ModelMenuView() override;
 
     void build(ApplicationMode* owner, MenuSystem* menuSystem,
@@ -40,6 +45,8 @@ public:
     void onClicked(MenuPanel* panel) override;
     // Dragging a knob recolours on every fixed step.
     void onHeld(MenuPanel* panel) override;
+    // Also brings the palette up to date with the model.
+    void update(float timeStep) override;
 
     // Moves the knobs to the colour's red, green and blue and tints the swatch.
     void showColour(const Ogre::ColourValue& colour);
@@ -54,6 +61,9 @@ public:
     // Installs the tool of the lit button (or the paint tool for a lit picker) again: a new view
     // mode starts without a tool. Nothing when no tool was chosen yet.
     void reinstallTool();
+    // A colour typed into the field: "#rrggbb" becomes the painting colour; anything else is
+    // refused with a note in the bar, and the field shows the painting colour again.
+    void typeColour(const std::string& text);
     // Gives `panel` the selected look and takes it from the other members of the tool group.
     void highlightTool(MenuPanel* panel);
 
@@ -62,6 +72,12 @@ public:
     MenuPanel* pickColorButton = nullptr;    // owned
     MenuPanel* rebindButton = nullptr;       // owned
     ColorPicker colorPicker;
+    // Additions of this editor: the shape buttons under "Re-bind skeleton" and the palette
+    // between the picker and it.
+    ShapeButtons shapeButtons;
+    PaletteSwatches palette;
+    // The painting colour typed as "#rrggbb", under the picker's swatch (an addition).
+    std::unique_ptr<TextField> colourField;
 
 private:
     EditorMode* editor();

@@ -60,7 +60,7 @@ public:
         // The editor's own materials, so that sections keep their names.
         for (const char* name : {"Box", "BonePoint", "BonePointChosen", "Bones", "HandToHand",
                                  "MirrorPlane", "OnionSkinPrevious", "OnionSkinNext",
-                                 "OnionSkinPreviousVoxels", "OnionSkinNextVoxels"})
+                                 "OnionSkinPreviousVoxels", "OnionSkinNextVoxels", "ShapePreview"})
             Ogre::MaterialManager::getSingleton().create(
                 name, Ogre::ResourceGroupManager::DEFAULT_RESOURCE_GROUP_NAME);
         application.graphics = &engine.graphics;

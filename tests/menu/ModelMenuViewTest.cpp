@@ -6,6 +6,7 @@
 #include "editor/SculptToolMode.h"
 #include "editor/SelectToolMode.h"
 #include "menu/AnimMenuView.h"
+#include "menu/TextField.h"
 #include "skeleton/AnimateToolMode.h"
 #include "skeleton/AnimateViewMode.h"
 #include "skeleton/Skeleton.h"
@@ -103,4 +104,59 @@ TEST(ModelMenuView, LitToolAndColourSurviveViewChangesAndASaveKeepsTheAnimationP
     EXPECT_NE(dynamic_cast<SelectToolMode*>(editor->toolMode), nullptr);
     EXPECT_EQ(paintColour(), chosen);
     EXPECT_EQ(view->pickerColour(), chosen);
+}
+
+// The palette under the picker offers the model's colours, most used first, and the colours
+// painted with lately; the shape buttons and keys 4 to 8 choose the same shape.
+TEST(ModelMenuView, PaletteSwatchesSetThePaintColourAndShapeButtonsFollowTheKeys)
+{
+    EditorMenuTestEngine test;
+    EditorMode* editor = test.editor.get();
+    ModelMenuView* view = editor->menuSystem->modelMenuView;
+    auto& modelView = dynamic_cast<ModelViewMode&>(*editor->viewMode);
+    const Ogre::ColourValue red(0.8f, 0.1f, 0.1f), blue(0.1f, 0.2f, 0.9f), green(0, 1, 0);
+    for (int x = 1; x <= 3; ++x)
+        editor->addVoxel(x, 0, 0, red, 1);
+    for (int x = 4; x <= 5; ++x)
+        editor->addVoxel(x, 0, 0, blue, 1);
+    test.settle();
+    PaletteSwatches& palette = view->palette;
+    Ogre::ColourValue shown;
+    const std::vector<Ogre::ColourValue> expected{red, blue, Ogre::ColourValue(0.5f, 0.5f, 0.5f)};
+    for (size_t i = 0; i < expected.size(); ++i)
+    {
+        ASSERT_TRUE(palette.colourOf(palette.swatches[i], shown)) << i;
+        EXPECT_EQ(shown, expected[i]) << i;
+    }
+    EXPECT_FALSE(palette.colourOf(palette.swatches[3], shown));
+    EXPECT_FALSE(palette.colourOf(palette.swatches[PaletteSwatches::PER_ROW], shown));
+
+    test.click(palette.swatches[1]);
+    EXPECT_EQ(modelView.colour, blue);
+    EXPECT_EQ(view->pickerColour(), Ogre::ColourValue(blue.r, blue.g, blue.b, 1));
+
+    modelView.colourUsed(green);
+    test.click(palette.swatches[PaletteSwatches::PER_ROW]);
+    EXPECT_EQ(modelView.colour, green);
+    EXPECT_EQ(view->colourField->getText(), "#00ff00");
+
+    // A typed colour paints from now on; a bad one changes nothing and the field shows the
+    // painting colour again.
+    view->typeColour("#3366CC");
+    EXPECT_EQ(modelView.colour, Ogre::ColourValue(0.2f, 0.4f, 0.8f));
+    EXPECT_EQ(view->colourField->getText(), "#3366cc");
+    view->typeColour("#33");
+    EXPECT_EQ(modelView.colour, Ogre::ColourValue(0.2f, 0.4f, 0.8f));
+    EXPECT_EQ(view->colourField->getText(), "#3366cc");
+
+    editor->keyPressed(KeyEvent{OIS::KC_6});
+    EXPECT_EQ(modelView.shape, ShapeCells::Shape::Line);
+    EXPECT_TRUE(view->shapeButtons.buttons[2]->state->selected);
+    EXPECT_FALSE(view->shapeButtons.buttons[0]->state->selected);
+    test.click(view->shapeButtons.buttons[3]);
+    EXPECT_EQ(modelView.shape, ShapeCells::Shape::Face);
+    EXPECT_FALSE(view->shapeButtons.buttons[2]->state->selected);
+    // A new model view (key 1) keeps the shape the menu shows.
+    editor->keyPressed(KeyEvent{OIS::KC_1});
+    EXPECT_EQ(dynamic_cast<ModelViewMode&>(*editor->viewMode).shape, ShapeCells::Shape::Face);
 }
