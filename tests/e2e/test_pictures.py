@@ -28,7 +28,7 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from bramblewick_e2e import Editor, run_tests  # noqa: E402
-from e2e_support import Picture, check, click_button, copy_sample, shoot  # noqa: E402
+from e2e_support import Picture, check, click_button, copy_sample  # noqa: E402
 from test_sample_and_tools import QUIET_SPOT, SELECT_VOXELS, settle, start  # noqa: E402
 
 REFERENCES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "pictures")
@@ -93,7 +93,7 @@ class Pictures:
     def take(self, name, box):
         self.editor.move(*QUIET_SPOT)
         self.editor.wait_frames(6)  # a few frames more for the slower sanitizer build
-        picture = shoot(self.editor, f"pictures_{name}_window.png").crop(box)
+        picture = self.editor.picture(f"pictures_{name}_window.png").crop(box)
         reference_path = os.path.join(REFERENCES, f"{name}.png")
         if self.update:
             os.makedirs(REFERENCES, exist_ok=True)

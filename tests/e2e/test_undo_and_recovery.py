@@ -14,7 +14,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from bramblewick_e2e import Editor, run_tests  # noqa: E402
 from e2e_support import (StartCamera, check, click_button, ctrl, hold_at, read_voxels,  # noqa: E402
-                         save, shoot, write_model)
+                         save, write_model)
 
 EDIT_VOXELS = (100, 18)
 QUIET_SPOT = (1000, 150)
@@ -46,16 +46,16 @@ def test_undo_redo_keys(build_dir):
     write_model(model, START_CELLS)
     with Editor(build_dir, name="undo") as editor:
         start_sculpting(editor, model)
-        saved = shoot(editor, "undo_1_saved.png")
+        saved = editor.picture("undo_1_saved.png")
         add_voxel(editor)
         editor.wait_frames(4)
-        marked = shoot(editor, "undo_2_unsaved_mark.png")
-        check(marked.changed_pixels(saved, BAR_LEFT) > 10, "no unsaved mark in the bar")
+        marked = editor.picture("undo_2_unsaved_mark.png")
+        check(marked.differing(saved, BAR_LEFT) > 10, "no unsaved mark in the bar")
 
         ctrl(editor, "z")
         editor.wait_for_log("Undo: sculpt stroke")
-        undone = shoot(editor, "undo_3_undone_note.png")
-        check(undone.changed_pixels(marked, BAR_LEFT) > 50, "the bar does not say what was undone")
+        undone = editor.picture("undo_3_undone_note.png")
+        check(undone.differing(marked, BAR_LEFT) > 50, "the bar does not say what was undone")
         ctrl(editor, "z")
         editor.wait_for_log("Nothing to undo")
         save(editor, model)
@@ -74,8 +74,8 @@ def test_undo_redo_keys(build_dir):
         # Back at the saved state: the mark is gone again.
         editor.wait_frames(4)
         time.sleep(4.5)  # the note fades
-        clean = shoot(editor, "undo_4_saved_again.png")
-        check(clean.changed_pixels(saved, BAR_LEFT) < 10, "the mark stayed on a saved model")
+        clean = editor.picture("undo_4_saved_again.png")
+        check(clean.differing(saved, BAR_LEFT) < 10, "the mark stayed on a saved model")
         editor.close_cleanly()
         check(recovery_copies(editor) == [], "a recovery copy of a saved model")
     shutil.rmtree(folder, ignore_errors=True)
@@ -107,7 +107,7 @@ def test_close_writes_recovery_copy(build_dir):
         editor.start([model])
         editor.wait_for_log("recovery copy newer than the model: " + copies[0])
         time.sleep(2.0)
-        shoot(editor, "recovery_notice.png")
+        editor.picture("recovery_notice.png")
         editor.close()
         editor.wait_exit()
     shutil.rmtree(folder, ignore_errors=True)
