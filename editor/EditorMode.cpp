@@ -14,6 +14,7 @@
 #include "menu/BarMenuView.h"
 #include "menu/MenuSystem.h"
 #include "menu/MenuView.h"
+#include "menu/TextField.h"
 #include "skeleton/AnimateViewMode.h"
 #include "skeleton/Skeleton.h"
 #include "skeleton/VerletParticleSystem.h"
@@ -222,6 +223,12 @@ void EditorMode::resetCamera()
 
 bool EditorMode::keyPressed(const KeyEvent& event)
 {
+    // A text field with the focus takes every key; the camera stops.
+    if (TextField::routeKeyPressed(menuSystem, event))
+    {
+        cameraVelocity = Ogre::Vector3::ZERO;
+        return true;
+    }
     if (isKeyDown(OIS::KC_LCONTROL))
     {
         cameraVelocity = Ogre::Vector3::ZERO;
@@ -353,7 +360,8 @@ void EditorMode::followFlightKeys()
     // Counting presses and releases drifts for good after one release without its press (left
     // Ctrl let go before S); the keys held now never do.
     cameraVelocity = Ogre::Vector3::ZERO;
-    if (isKeyDown(OIS::KC_LCONTROL))
+    // Keys typed into a text field are no flight keys.
+    if (isKeyDown(OIS::KC_LCONTROL) || TextField::anyFocused(menuSystem))
         return;
     cameraVelocity.z = float(isKeyDown(OIS::KC_W)) - float(isKeyDown(OIS::KC_S));
     cameraVelocity.x = float(isKeyDown(OIS::KC_D)) - float(isKeyDown(OIS::KC_A));
@@ -361,7 +369,7 @@ void EditorMode::followFlightKeys()
 
 bool EditorMode::mouseMoved(const Ogre::Vector2& delta)
 {
-    if (isKeyDown(OIS::KC_LSHIFT))
+    if (isKeyDown(OIS::KC_LSHIFT) && !TextField::anyFocused(menuSystem))
     {
         Ogre::Camera* camera = getGraphics()->camera;
         camera->yaw(Ogre::Radian(-0.005f * delta.x));
@@ -372,6 +380,9 @@ bool EditorMode::mouseMoved(const Ogre::Vector2& delta)
 
 bool EditorMode::mousePressed(const OIS::MouseButtonID& button)
 {
+    // A press on a text field focuses it; any other press first commits the focused one.
+    if (TextField::routePressed(menuSystem, button))
+        return true;
     if (MenuPanelManager* menu = offerPressToMenus(menuSystem, button))
     {
         menuHoldingPress = menu;
@@ -556,105 +567,6 @@ void EditorMode::rebindSkeleton()
     if (hasRestPose())
         placeAtRest(*baseAnimation.findFrame(0.0f));
     model.bindToNearestSticks();
-}
-
-// ---------------------------------------------------------------------------------------------
-// Poses and animations
-
-// Stored poses are in model space; modelOrientation only turns what is shown. Captured
-// positions are therefore turned back before they are kept.
-Ogre::Vector3 EditorMode::toModelSpace(const Ogre::Vector3& shown) const
-{
-    if (modelOrientation == Ogre::Quaternion::IDENTITY)
-        return shown;
-    return modelOrientation.Inverse() * shown;
-}
-
-void EditorMode::captureRestPose()
-{
-    baseAnimation.frames.clear();
-    std::vector<Ogre::Vector3> pose;
-    pose.reserve(skeleton->entries.size());
-    for (Skeleton::ParticleEntry* entry : skeleton->entries)
-        pose.push_back(toModelSpace(entry->particle->position));
-    baseAnimation.frames[0.0f] = pose;
-}
-
-bool EditorMode::hasRestPose()
-{
-    const std::vector<Ogre::Vector3>* restPose = baseAnimation.findFrame(0.0f);
-    return restPose && !restPose->empty() && restPose->size() == skeleton->system->particles.size();
-}
-
-void EditorMode::placeAtRest(const std::vector<Ogre::Vector3>& restPose)
-{
-    std::vector<Verlet::Particle*>& particles = skeleton->system->particles;
-    for (size_t i = 0; i < particles.size() && i < restPose.size(); ++i)
-    {
-        const Ogre::Vector3 position = modelOrientation * restPose[i];
-        particles[i]->position = position;
-        particles[i]->oldPosition = position;
-    }
-    for (Voxel* voxel : voxels)
-    {
-        const Voxel::Cell& cell = voxel->getGridPosition();
-        voxel->setPosition(modelOrientation *
-                           (Ogre::Vector3(float(cell.x), float(cell.y), float(cell.z)) +
-                            Ogre::Vector3(0.5f, 0.5f, 0.5f)));
-    }
-}
-
-void EditorMode::applyPose(const std::vector<Ogre::Vector3>& pose)
-{
-    skeleton->setPose(pose, modelOrientation);
-    destroySkeletonObjects();
-    createSkeletonObjects();
-    skeleton->updateElements(Ogre::Vector3::ZERO);
-}
-
-void EditorMode::resetToRestPose()
-{
-    if (skeleton->entries.empty())
-        return;
-    history->skeletonChanging();
-    // The rest pose is the skeleton the voxels' cells were laid out on. A pose shown in the
-    // animate view is never taken for it: the file would then pair that pose with cells bound
-    // in another one. Only a skeleton without a rest pose yet (just loaded) takes its own.
-    if (!hasRestPose())
-        captureRestPose();
-    const std::vector<Ogre::Vector3> restPose = *baseAnimation.findFrame(0.0f);
-    placeAtRest(restPose);
-    skeleton->computeBindOffsets();
-    applyPose(restPose);
-}
-
-void EditorMode::setSkeletonSimulating(bool on)
-{
-    skeletonSimulating = on;
-    for (Verlet::Particle* particle : skeleton->system->particles)
-        particle->oldPosition = particle->position;
-}
-
-Animation* EditorMode::getAnimation(int index)
-{
-    if (size_t(unsigned(index)) < animations.size())
-        return &animations[size_t(index)];
-    return nullptr;
-}
-
-void EditorMode::appendBaseAnimationCopy()
-{
-    animations.push_back(baseAnimation);
-    history->animationAdded(animations.back());
-}
-
-void EditorMode::setKeyFrame(int animation, float time, const std::vector<Ogre::Vector3>& positions)
-{
-    Animation* target = getAnimation(animation);
-    if (!target)
-        return;
-    history->frameChanging(animation, time, positions);
-    target->frames[time] = positions;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include "app/ApplicationMode.h"
 #include "editor/MirrorEditing.h"
 #include "editor/ModelFiles.h"
+#include "editor/Posing.h"
 #include "editor/RecoveryTimer.h"
 #include "editor/SkeletonDisplay.h"
 #include "editor/Voxel.h"
@@ -117,22 +118,23 @@ public:
     void createSkeletonObjects() { skeletonDisplay.create(); }
     void destroySkeletonObjects() { skeletonDisplay.destroy(); }
 
-    // --- poses and animations ---
-    void captureRestPose();
-    // Whether baseAnimation holds a rest pose with one position per particle.
-    bool hasRestPose();
-    // Puts the particles in the given rest pose and every voxel at its cell, both turned by
-    // modelOrientation, without touching bindings or offsets.
-    void placeAtRest(const std::vector<Ogre::Vector3>& restPose);
-    // A shown position taken back to model space (before modelOrientation).
-    Ogre::Vector3 toModelSpace(const Ogre::Vector3& shown) const;
-    void applyPose(const std::vector<Ogre::Vector3>& pose);
-    void resetToRestPose();
-    void setSkeletonSimulating(bool on);
-    Animation* getAnimation(int index);
-    void appendBaseAnimationCopy();
-    // Stores a key frame of the animation at index, replacing one at exactly that time.
-    void setKeyFrame(int animation, float time, const std::vector<Ogre::Vector3>& positions);
+    // --- poses and animations (see Posing) ---
+    void captureRestPose() { posing.captureRestPose(); }
+    bool hasRestPose() { return posing.hasRestPose(); }
+    void placeAtRest(const std::vector<Ogre::Vector3>& restPose) { posing.placeAtRest(restPose); }
+    Ogre::Vector3 toModelSpace(const Ogre::Vector3& shown) const
+    {
+        return posing.toModelSpace(shown);
+    }
+    void applyPose(const std::vector<Ogre::Vector3>& pose) { posing.applyPose(pose); }
+    void resetToRestPose() { posing.resetToRestPose(); }
+    void setSkeletonSimulating(bool on) { posing.setSkeletonSimulating(on); }
+    Animation* getAnimation(int index) { return posing.getAnimation(index); }
+    void appendBaseAnimationCopy() { posing.appendBaseAnimationCopy(); }
+    void setKeyFrame(int animation, float time, const std::vector<Ogre::Vector3>& positions)
+    {
+        posing.setKeyFrame(animation, time, positions);
+    }
 
     // --- undo, redo and the unsaved mark ---
     // Runs an action as one step of the history (or as part of the step already open).
@@ -191,6 +193,7 @@ public:
     MirrorEditing mirror{*this};
     ModelFiles files{*this};
     RecoveryTimer recoveryTimer{*this};
+    Posing posing{*this};
     // Engine tests without fonts or menu materials switch this off before prepare.
     bool createMenus = true;
 

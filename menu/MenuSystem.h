@@ -2,12 +2,15 @@
 
 #include <OgreVector.h>
 
+#include <vector>
+
 class AnimMenuView;
 class BarMenuView;
 class EditorMode;
 class MenuView;
 class ModelMenuView;
 class Panel;
+class TextField;
 
 // The editor's on-screen menus: a top panel, the bottom bar and the side panel on the left, with
 // the model menu or the animation menu in the side panel and the bar menu in the bar. Changing
@@ -73,4 +76,7 @@ public:
     // The window size in pixels that the panels are laid out for.
     float laidOutWidth = 0.0f;
     float laidOutHeight = 0.0f;
+    // The views' text fields (each registers itself) and the one that has the focus, or null.
+    std::vector<TextField*> textFields;
+    TextField* textFocus = nullptr;
 };
