@@ -13,7 +13,8 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from bramblewick_e2e import Editor, run_tests  # noqa: E402
-from e2e_support import StartCamera, check, copy_sample, ctrl, read_voxels, save  # noqa: E402
+from e2e_support import (StartCamera, check, copy_sample, ctrl, hold_at,  # noqa: E402
+                          read_voxels, save)
 
 WIDTH, HEIGHT = 1280, 720  # the run folder's window
 CAMERA = StartCamera(WIDTH, HEIGHT)
@@ -332,17 +333,10 @@ def test_clicks_during_slide_reach_the_tool(build_dir):
                     picture.at(BUTTON_EDGE_X, SELECT_VOXELS_ROW))
 
         def hold_on_ground():
-            editor.move(500, 600)
-            editor.wait_frames(2)
-            editor.press(1)
-            editor.wait_frames(5)
-            editor.release(1)
-            editor.wait_frames(2)
+            hold_at(editor, 500, 600, frames=5)
 
         def saved_voxels():
-            os.path.exists(model) and os.remove(model)
-            ctrl(editor, "s")
-            wait_for_file(model)
+            save(editor, model)
             return voxels_in(model)
 
         edit, select = edit_voxels_look("menus_after_slide_clicks.png")
