@@ -393,8 +393,8 @@ class Picture:
                     struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF))
         raw = b"".join(b"\x00" + bytes(row) for row in self.rows)
         with open(path, "wb") as file:
-            file.write(b"\x89PNG\r\n\x1a\n" +
-                       chunk(b"IHDR", struct.pack(">IIBBBBB", self.width, self.height, 8, 2, 0, 0, 0)) +
+            header = struct.pack(">IIBBBBB", self.width, self.height, 8, 2, 0, 0, 0)
+            file.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
                        chunk(b"IDAT", zlib.compress(raw, 6)) + chunk(b"IEND", b""))
 
     def at(self, x, y):

@@ -14,7 +14,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from bramblewick_e2e import Editor, run_tests  # noqa: E402
 from e2e_support import (StartCamera, check, copy_sample, ctrl, hold_at,  # noqa: E402
-                          read_voxels, save)
+                         read_voxels, save)
 
 WIDTH, HEIGHT = 1280, 720  # the run folder's window
 CAMERA = StartCamera(WIDTH, HEIGHT)
