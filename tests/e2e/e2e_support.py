@@ -1,16 +1,14 @@
 """Helpers shared by the real-window tests of the tools and the animation view: reading a
 screenshot's pixels, projecting world points to window pixels with the start camera, saving with
 Ctrl+S and reading the model and animation files back."""
+import math
 import os
 import shutil
-import struct
-import subprocess
 import tempfile
 import time
 import xml.etree.ElementTree as ElementTree
-import zlib
 
-from bramblewick_e2e import HarnessError, read_ppm
+from bramblewick_e2e import HarnessError, Picture  # noqa: F401 (the tests' picture type)
 
 EXAMPLES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "examples")
 SAMPLE_MODEL = "bramblewick.xml"
@@ -31,72 +29,6 @@ def copy_sample():
 
 
 # --- pictures -------------------------------------------------------------------------------
-class Picture:
-    """A window picture as rows of RGB bytes."""
-
-    def __init__(self, width, height, rows):
-        self.width, self.height, self.rows = width, height, rows
-
-    @staticmethod
-    def from_ppm(data):
-        width, height, pixels = read_ppm(data)
-        stride = width * 3
-        return Picture(width, height,
-                       [pixels[y * stride:(y + 1) * stride] for y in range(height)])
-
-    @staticmethod
-    def read(path):
-        """Reads a picture file of any format ImageMagick knows."""
-        result = subprocess.run(["convert", path, "-depth", "8", "ppm:-"], stdout=subprocess.PIPE,
-                                stderr=subprocess.PIPE, timeout=30)
-        check(result.returncode == 0,
-              f"cannot read {path}: {result.stderr.decode(errors='replace')}")
-        return Picture.from_ppm(result.stdout)
-
-    def crop(self, box):
-        """The part inside box (x0, y0, x1, y1), ends exclusive."""
-        x0, y0, x1, y1 = box
-        return Picture(x1 - x0, y1 - y0, [row[x0 * 3:x1 * 3] for row in self.rows[y0:y1]])
-
-    def write_png(self, path):
-        def chunk(kind, body):
-            return (struct.pack(">I", len(body)) + kind + body +
-                    struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF))
-        raw = b"".join(b"\x00" + bytes(row) for row in self.rows)
-        with open(path, "wb") as file:
-            file.write(b"\x89PNG\r\n\x1a\n" +
-                       chunk(b"IHDR", struct.pack(">IIBBBBB", self.width, self.height, 8, 2, 0, 0, 0)) +
-                       chunk(b"IDAT", zlib.compress(raw, 6)) + chunk(b"IEND", b""))
-
-    def pixel(self, x, y):
-        i = x * 3
-        return tuple(self.rows[y][i:i + 3])
-
-    def changed_pixels(self, other, box, tolerance=24):
-        """How many pixels inside box (x0, y0, x1, y1) differ by more than tolerance."""
-        x0, y0, x1, y1 = box
-        count = 0
-        for y in range(y0, y1):
-            mine, theirs = self.rows[y], other.rows[y]
-            for i in range(x0 * 3, x1 * 3, 3):
-                if (abs(mine[i] - theirs[i]) > tolerance or
-                        abs(mine[i + 1] - theirs[i + 1]) > tolerance or
-                        abs(mine[i + 2] - theirs[i + 2]) > tolerance):
-                    count += 1
-        return count
-
-
-def shoot(editor, name):
-    """Takes the window's picture, keeps it as build/screenshots/`name` and answers it."""
-    result = subprocess.run(["import", "-window", str(editor.window), "-depth", "8", "ppm:-"],
-                            env=editor.env(), stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                            timeout=20)
-    check(result.returncode == 0, f"import failed: {result.stderr.decode(errors='replace')}")
-    picture = Picture.from_ppm(result.stdout)
-    picture.write_png(os.path.join(editor.screenshots, name))
-    return picture
-
-
 def colour_distance(a, b):
     return max(abs(a[0] - b[0]), abs(a[1] - b[1]), abs(a[2] - b[2]))
 
@@ -121,6 +53,13 @@ class StartCamera:
     def pixel(self, point):
         nx, ny = self.ndc(point)
         return (round((nx + 1.0) * 0.5 * self.width), round((1.0 - ny) * 0.5 * self.height))
+
+    def ground_cell(self, px, py):
+        """The grid cell (x, z) under a window pixel."""
+        nx, ny = self.pointer_ndc(px, py)
+        distance = self.EYE[1] / (-ny * self.TAN_HALF_FOV)
+        x = nx * self.TAN_HALF_FOV * self.width / self.height * distance
+        return math.floor(x), math.floor(self.EYE[2] - distance)
 
     def pointer_ndc(self, px, py):
         """Normalised screen position of a window pixel, y up, as the editor reads the pointer."""

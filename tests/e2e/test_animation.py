@@ -9,7 +9,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from bramblewick_e2e import Editor, run_tests  # noqa: E402
 from e2e_support import (StartCamera, check, click_button, copy_sample, ctrl,  # noqa: E402
-                         read_animations, read_particles, save, shoot)
+                         read_animations, read_particles, save)
 from test_sample_and_tools import QUIET_SPOT, knob_centre, settle, start  # noqa: E402
 
 # Animation menu, at rest in the 1280 x 720 window.
@@ -40,7 +40,7 @@ def test_pose_copy_and_paste(build_dir):
         settle(editor)
         click_button(editor, SELECT_AND_MOVE)
         editor.wait_frames(3)
-        before = shoot(editor, "pose_1_idle_t0.png")
+        before = editor.picture("pose_1_idle_t0.png")
 
         # A rectangle around the right elbow and hand only (the shoulder is higher).
         elbow, hand = rest[RIGHT_ELBOW], rest[RIGHT_HAND]
@@ -53,10 +53,10 @@ def test_pose_copy_and_paste(build_dir):
         editor.drag(*hand_pixel, hand_pixel[0] - 50, hand_pixel[1] - 90, steps=10)
         editor.move(*QUIET_SPOT)
         editor.wait_frames(4)
-        after = shoot(editor, "pose_2_hand_dragged.png")
-        check(after.changed_pixels(before, RIGHT_ARM_AREA) > 300, "the right arm did not move")
-        check(after.changed_pixels(before, HEAD_AREA) < 30, "the head moved")
-        check(after.changed_pixels(before, LEGS_AREA) < 30, "the legs moved")
+        after = editor.picture("pose_2_hand_dragged.png")
+        check(after.differing(before, RIGHT_ARM_AREA) > 300, "the right arm did not move")
+        check(after.differing(before, HEAD_AREA) < 30, "the head moved")
+        check(after.differing(before, LEGS_AREA) < 30, "the legs moved")
 
         # Copy the posed arm at time 0 and paste it into the key at 0.5.
         ctrl(editor, "c")
@@ -64,7 +64,7 @@ def test_pose_copy_and_paste(build_dir):
         editor.wait_frames(3)
         ctrl(editor, "v")
         editor.wait_frames(3)
-        shoot(editor, "pose_3_pasted_at_half.png")
+        editor.picture("pose_3_pasted_at_half.png")
 
         save(editor, model, animations)
         saved = read_animations(animations)
@@ -89,7 +89,7 @@ def test_pose_copy_and_paste(build_dir):
 
 
 def time_knob(editor, name):
-    return knob_centre(shoot(editor, name), TIME_TRACK_ROW)
+    return knob_centre(editor.picture(name), TIME_TRACK_ROW)
 
 
 def test_menu_add_pick_and_play(build_dir):
@@ -99,13 +99,13 @@ def test_menu_add_pick_and_play(build_dir):
         start(editor, model, animations)
         editor.key("2")
         settle(editor)
-        idle = shoot(editor, "animmenu_1_idle.png")
+        idle = editor.picture("animmenu_1_idle.png")
 
         # "Add new animation": a fourth animation, chosen at once, with an empty comment.
         click_button(editor, ADD_ANIMATION)
         editor.wait_frames(6)
-        added = shoot(editor, "animmenu_2_added.png")
-        check(added.changed_pixels(idle, STATUS_LINE) > 50, "the idle comment is still shown")
+        added = editor.picture("animmenu_2_added.png")
+        check(added.differing(idle, STATUS_LINE) > 50, "the idle comment is still shown")
         left, right, row = ANIMATION_TRACK
         knob = knob_centre(added, row)
         check(knob is not None and abs(knob - (left + (right - left) * 0.75)) < 6,
@@ -115,9 +115,9 @@ def test_menu_add_pick_and_play(build_dir):
         # wave; the knob then jumps to 2 / 4.
         click_button(editor, (round(left + (right - left) * 0.6), row))
         editor.wait_frames(6)
-        wave = shoot(editor, "animmenu_3_wave_picked.png")
-        check(wave.changed_pixels(added, STATUS_LINE) > 50, "no comment for the wave")
-        check(wave.changed_pixels(idle, STATUS_LINE) > 50, "the slider picked the idle again")
+        wave = editor.picture("animmenu_3_wave_picked.png")
+        check(wave.differing(added, STATUS_LINE) > 50, "no comment for the wave")
+        check(wave.differing(idle, STATUS_LINE) > 50, "the slider picked the idle again")
         knob = knob_centre(wave, row)
         check(knob is not None and abs(knob - (left + (right - left) * 0.5)) < 6,
               f"the animation knob is at {knob}, expected the middle")
@@ -136,18 +136,18 @@ def test_menu_add_pick_and_play(build_dir):
                   for a, b in zip(positions, positions[1:])), f"no progress: {positions}")
         check(any(b is not None and a is not None and b < a - 20
                   for a, b in zip(positions, positions[1:])), f"no wrap: {positions}")
-        playing = shoot(editor, "animmenu_5_stop_shown.png")
-        check(playing.changed_pixels(wave, PLAY_LABEL) > 20, "the button does not read Stop")
+        playing = editor.picture("animmenu_5_stop_shown.png")
+        check(playing.differing(wave, PLAY_LABEL) > 20, "the button does not read Stop")
 
         click_button(editor, PLAY)
         editor.wait_frames(4)
-        stopped = shoot(editor, "animmenu_6_stopped.png")
+        stopped = editor.picture("animmenu_6_stopped.png")
         time.sleep(0.6)
-        later = shoot(editor, "animmenu_7_still_stopped.png")
-        check(later.changed_pixels(stopped, TIME_LABEL) == 0 and
+        later = editor.picture("animmenu_7_still_stopped.png")
+        check(later.differing(stopped, TIME_LABEL) == 0 and
               knob_centre(later, TIME_TRACK_ROW) == knob_centre(stopped, TIME_TRACK_ROW),
               "the time still runs after Stop")
-        check(later.changed_pixels(wave, PLAY_LABEL) < 20, "the button does not read Play")
+        check(later.differing(wave, PLAY_LABEL) < 20, "the button does not read Play")
 
         save(editor, model, animations)
         saved = read_animations(animations)

@@ -5,42 +5,23 @@ Usage: test_editor_and_menus.py BUILD_DIR TEST_NAME
 
 Pictures are judged from their pixels: the scene's background is tan, the grid and the voxel
 outlines white, the start voxel grey, the menu frames dark and a focused button blue."""
-import math
 import os
 import shutil
 import sys
 import tempfile
 import time
-import xml.etree.ElementTree as ElementTree
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from bramblewick_e2e import Editor, run_tests  # noqa: E402
-from e2e_support import check, copy_sample, ctrl  # noqa: E402
+from e2e_support import (StartCamera, check, copy_sample, ctrl, hold_at,  # noqa: E402
+                         read_voxels, save)
 
 WIDTH, HEIGHT = 1280, 720  # the run folder's window
-START_EYE = (0.0, 15.0, 70.0)  # looking along -z at (0, 15, 0)
-HALF_FOV_TAN = math.tan(math.radians(45.0) / 2)  # the engine's default vertical field of view
+CAMERA = StartCamera(WIDTH, HEIGHT)
 
 
 # CTest reports this exit status as a skipped test.
 SKIPPED = 77
-
-
-def project(point, width=WIDTH, height=HEIGHT):
-    """Window pixel of a world point seen from the start view."""
-    x, y, z = (p - e for p, e in zip(point, START_EYE))
-    depth = -z
-    ndc_x = x / depth / (HALF_FOV_TAN * width / height)
-    ndc_y = y / depth / HALF_FOV_TAN
-    return (ndc_x + 1) / 2 * width, (1 - ndc_y) / 2 * height
-
-
-def ground_cell(px, py, width=WIDTH, height=HEIGHT):
-    """The grid cell (x, z) under a window pixel in the start view."""
-    ndc_x, ndc_y = 2 * px / width - 1, 1 - 2 * py / height
-    distance = START_EYE[1] / (-ndc_y * HALF_FOV_TAN)
-    x = ndc_x * HALF_FOV_TAN * width / height * distance
-    return math.floor(x), math.floor(START_EYE[2] - distance)
 
 
 def is_grey(pixel, low=120, high=235):
@@ -65,7 +46,7 @@ def is_red(pixel):
 
 def front_face(picture, near=None, radius=60):
     """Bounding box of the lit grey front face of the start voxel (grey 170 to 220)."""
-    cx, cy = near or project((0.5, 0.5, 1.0))
+    cx, cy = near or CAMERA.pixel((0.5, 0.5, 1.0))
     cx, cy = round(cx), round(cy)
     box = picture.find(max(cx - radius, 0), max(cy - radius, 0), min(cx + radius, picture.width),
                        min(cy + radius, picture.height), lambda p: is_grey(p, 170, 220))
@@ -86,11 +67,8 @@ def wait_for_file(path, timeout=10):
 
 
 def voxels_in(path):
-    """The cells of a model file's voxels; the file must parse and have the model layout."""
-    root = ElementTree.parse(path).getroot()
-    check(root.tag == "model", f"{path}: root element is '{root.tag}'")
-    return [(int(v.get("x")), int(v.get("y")), int(v.get("z")))
-            for v in root.find("voxels").findall("voxel")]
+    """The cells of a model file's voxels in file order, each cell listed once."""
+    return list(read_voxels(path))
 
 
 def side_panel_width(picture, row):
@@ -138,12 +116,12 @@ def test_start_voxel_grey_with_outline(build_dir):
         picture = start_view(editor, "editor_start_voxel.png")
 
         x1, y1, x2, y2 = front_face(picture)
-        expected_x, expected_y = project((0.5, 0.5, 1.0))
+        expected_x, expected_y = CAMERA.pixel((0.5, 0.5, 1.0))
         fx, fy = centre((x1, y1, x2, y2))
         check(abs(fx - expected_x) <= 2 and abs(fy - expected_y) <= 2,
               f"front face centred at ({fx}, {fy}), expected ({expected_x:.1f}, {expected_y:.1f})")
         # One world unit at a distance of 69 is about 12.5 pixels.
-        size = 1 / 69 / HALF_FOV_TAN * HEIGHT / 2
+        size = 1 / 69 / CAMERA.TAN_HALF_FOV * HEIGHT / 2
         check(abs((x2 - x1) - size) <= 2.5 and abs((y2 - y1) - size) <= 2.5,
               f"front face {x2 - x1} x {y2 - y1} pixels, expected about {size:.1f}")
         # The top face is lit less than the front face: darker grey just above it.
@@ -202,7 +180,7 @@ def test_fly_turn_and_reset_camera(build_dir):
         editor.move(700, 300)
         editor.wait_frames(3)
         after = editor.picture("editor_fly_reset.png")
-        differing = after.differing(start, 230, 0, WIDTH, 670)
+        differing = after.differing(start, (230, 0, WIDTH, 670))
         check(differing <= 20, f"{differing} pixels differ from the start view after the reset")
         editor.close_cleanly()
 
@@ -245,9 +223,10 @@ def test_wheel_orbit_and_home(build_dir):
         editor.move(700, 300)
         editor.wait_frames(3)
         orbited = editor.picture("camera_4_orbited.png")
-        check(orbited.differing(before, 230, 0, WIDTH, 670) > 5000, "the middle drag did not orbit")
+        check(orbited.differing(before, (230, 0, WIDTH, 670)) > 5000,
+              "the middle drag did not orbit")
         # No tool was chosen: the menu looks as before.
-        menu_changes = orbited.differing(before, 0, 0, 220, 300)
+        menu_changes = orbited.differing(before, (0, 0, 220, 300))
         check(menu_changes <= 20, f"the middle press reached the menu: {menu_changes} pixels")
         # Back away, then Home: the sample fills about two thirds of the view's height, in the
         # middle of the 3D view.
@@ -298,13 +277,12 @@ def test_focus_loss_ends_sculpt_drag(build_dir):
         editor.focus()
         editor.wait_frames(3)
         editor.screenshot("editor_focus_loss.png")
-        ctrl(editor, "s")  # Ctrl let go last; the quick way is the session test's
-        wait_for_file(model)
+        save(editor, model)
         editor.close_cleanly()
 
         cells = voxels_in(model)
-        first, _ = ground_cell(450, 600)
-        last, z = ground_cell(600, 600)
+        first, _ = CAMERA.ground_cell(450, 600)
+        last, z = CAMERA.ground_cell(600, 600)
         stroke = [c for c in cells if c[1] == 0 and c != (0, 0, 0)]
         check(len(stroke) >= 4 and all(first <= c[0] <= last + 1 and abs(c[2] - z) <= 1
                                        for c in stroke),
@@ -401,7 +379,7 @@ def test_clicks_during_slide_reach_the_tool(build_dir):
         early = editor.picture("menus_clicked_while_sliding.png")
         editor.settle()
         rest = editor.picture("menus_settled_after_clicks.png")
-        moved = rest.differing(early, 0, 0, 230, 460)
+        moved = rest.differing(early, (0, 0, 230, 460))
         print(f"{moved} pixels of the side menu moved after the clicks")
         if moved <= 100:
             # The machine was too slow to click within the slide: nothing was tested.
@@ -416,17 +394,10 @@ def test_clicks_during_slide_reach_the_tool(build_dir):
                     picture.at(BUTTON_EDGE_X, SELECT_VOXELS_ROW))
 
         def hold_on_ground():
-            editor.move(500, 600)
-            editor.wait_frames(2)
-            editor.press(1)
-            editor.wait_frames(5)
-            editor.release(1)
-            editor.wait_frames(2)
+            hold_at(editor, 500, 600, frames=5)
 
         def saved_voxels():
-            os.path.exists(model) and os.remove(model)
-            ctrl(editor, "s")
-            wait_for_file(model)
+            save(editor, model)
             return voxels_in(model)
 
         edit, select = edit_voxels_look("menus_after_slide_clicks.png")
@@ -442,8 +413,8 @@ def test_clicks_during_slide_reach_the_tool(build_dir):
               f"choosing 'Edit voxels' did not change its look: {edit} vs {select}")
         hold_on_ground()
         cells = saved_voxels()
-        check(len(cells) == 2 and cells[1] == (ground_cell(500, 600)[0], 0,
-                                               ground_cell(500, 600)[1]),
+        check(len(cells) == 2 and cells[1] == (CAMERA.ground_cell(500, 600)[0], 0,
+                                               CAMERA.ground_cell(500, 600)[1]),
               f"the sculpt tool should have added one voxel under the pointer: {cells}")
         editor.close_cleanly()
 
@@ -485,7 +456,7 @@ def test_quick_view_switches_keep_menus_and_presses_right(build_dir):
             def side_moved(picture, reference):
                 # The colour sliders of the model menu; "Play" and "Add new animation" of the
                 # animation menu. Below the top button, whose focus look follows the pointer.
-                return picture.differing(reference, 0, 150, 230, 300)
+                return picture.differing(reference, (0, 150, 230, 300))
 
             model_menu = rested("switch_model_menu.png")
             editor.key("2")
@@ -555,7 +526,7 @@ def test_quick_save_resize_and_animations_beside_the_model(build_dir):
         before = editor.picture("session_after_quick_save.png")
         time.sleep(1.5)
         after = editor.picture("session_later.png")
-        differing = after.differing(before, 330, 0, WIDTH, 670)
+        differing = after.differing(before, (330, 0, WIDTH, 670))
         check(differing <= 20, f"the camera moved after Ctrl+S: {differing} pixels differ")
 
         editor.xdotool("windowsize", "--sync", editor.window, 900, 600)

@@ -15,7 +15,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from bramblewick_e2e import Editor, run_tests  # noqa: E402
 from e2e_support import (StartCamera, check, click_button, colour_distance,  # noqa: E402
-                         hold_at, read_voxels, save, shoot, write_model)
+                         hold_at, read_voxels, save, write_model)
 
 EDIT_VOXELS = (100, 18)
 QUIET_SPOT = (1000, 150)
@@ -35,13 +35,13 @@ def plane_pixels(picture, camera):
     top = camera.pixel((0.0, 0.0, 8.0))[1]
     bottom = camera.pixel((0.0, 0.0, 18.0))[1]
     return sum(1 for y in range(top, bottom + 1) for x in range(636, 645)
-               if is_plane_colour(picture.pixel(x, y)))
+               if is_plane_colour(picture.at(x, y)))
 
 
 def text_pixels(picture, box):
     x0, y0, x1, y1 = box
     return sum(1 for y in range(y0, y1) for x in range(x0, x1)
-               if is_plane_colour(picture.pixel(x, y)))
+               if is_plane_colour(picture.at(x, y)))
 
 
 def test_mirror_sculpt(build_dir):
@@ -56,13 +56,13 @@ def test_mirror_sculpt(build_dir):
         time.sleep(2.0)
         click_button(editor, EDIT_VOXELS)
         editor.wait_frames(4)
-        off = shoot(editor, "mirror_1_off.png")
+        off = editor.picture("mirror_1_off.png")
         check(plane_pixels(off, camera) == 0, "the plane's colour is on screen before X")
 
         editor.key("x")
         editor.wait_for_log("mirror editing on")
         time.sleep(1.0)  # the bar's text box grows into place
-        on = shoot(editor, "mirror_2_on.png")
+        on = editor.picture("mirror_2_on.png")
         check(plane_pixels(on, camera) > 20,
               f"no line of the plane's colour up the middle ({plane_pixels(on, camera)} pixels)")
         check(text_pixels(on, MIRROR_TEXT) > 30, "no \"Mirror X\" in the bar")
@@ -96,24 +96,24 @@ def test_mirror_sculpt(build_dir):
         expected -= {(3, 0, 5), (-4, 0, 5)}
         check(set(read_voxels(model)) == expected,
               f"the right click left {sorted(set(read_voxels(model)) ^ expected)} changed")
-        sculpted = shoot(editor, "mirror_3_sculpted.png")
+        sculpted = editor.picture("mirror_3_sculpted.png")
         # Front faces of twins look the same on both sides of the middle.
         for cell in ((1, 0, 5), (2, 0, 5), (0, 0, 1)):
-            right = sculpted.pixel(*camera.pixel((cell[0] + 0.5, 0.5, cell[2] + 1.0)))
-            left = sculpted.pixel(*camera.pixel((-cell[0] - 0.5, 0.5, cell[2] + 1.0)))
+            right = sculpted.at(*camera.pixel((cell[0] + 0.5, 0.5, cell[2] + 1.0)))
+            left = sculpted.at(*camera.pixel((-cell[0] - 0.5, 0.5, cell[2] + 1.0)))
             check(colour_distance(right, left) < 12, f"{cell}: {right} against its twin {left}")
             if cell[2] == 5:  # on the ground, where nothing stood before
-                check(colour_distance(right, on.pixel(*camera.pixel((cell[0] + 0.5, 0.5,
+                check(colour_distance(right, on.at(*camera.pixel((cell[0] + 0.5, 0.5,
                                                                       cell[2] + 1.0)))) > 30,
                       f"no voxel drawn at {cell}")
 
         editor.key("x")
         editor.wait_for_log("mirror editing off")
         time.sleep(1.0)
-        after = shoot(editor, "mirror_4_off_again.png")
+        after = editor.picture("mirror_4_off_again.png")
         check(plane_pixels(after, camera) == 0, "the line stayed after X")
         check(text_pixels(after, MIRROR_TEXT) == 0, "\"Mirror X\" stayed in the bar")
-        check(after.changed_pixels(off, MIRROR_TEXT) < 10, "the bar is not as it was")
+        check(after.differing(off, MIRROR_TEXT) < 10, "the bar is not as it was")
         editor.close_cleanly()
     shutil.rmtree(folder, ignore_errors=True)
 

@@ -4,8 +4,9 @@ Usage: test_pictures.py BUILD_DIR TEST_NAME
 
 Each picture is a part of the 1280 x 720 window around the character, taken in states that do
 not depend on timing: the model view at the start camera, with a selection (red voxels and the
-three bars in the axes' colours), after one bar drag (still selected), and with the model turned (M) and the camera turned (Shift and
-pointer); the animation view at key times of the walk (stepped with Right, not played).
+three bars in the axes' colours), after one bar drag (still selected), and with the model turned
+(M) and the camera turned (Shift and pointer); the animation view at key times of the walk
+(stepped with Right, not played).
 
 A picture matches its reference when
   - at most 0.5 % of its pixels differ from the reference by more than 8 in a colour channel, and
@@ -28,7 +29,7 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from bramblewick_e2e import Editor, run_tests  # noqa: E402
-from e2e_support import Picture, check, click_button, copy_sample, shoot  # noqa: E402
+from e2e_support import Picture, check, click_button, copy_sample  # noqa: E402
 from test_sample_and_tools import QUIET_SPOT, SELECT_VOXELS, settle, start  # noqa: E402
 
 REFERENCES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "pictures")
@@ -93,7 +94,7 @@ class Pictures:
     def take(self, name, box):
         self.editor.move(*QUIET_SPOT)
         self.editor.wait_frames(6)  # a few frames more for the slower sanitizer build
-        picture = shoot(self.editor, f"pictures_{name}_window.png").crop(box)
+        picture = self.editor.picture(f"pictures_{name}_window.png").crop(box)
         reference_path = os.path.join(REFERENCES, f"{name}.png")
         if self.update:
             os.makedirs(REFERENCES, exist_ok=True)

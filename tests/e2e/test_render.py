@@ -19,7 +19,7 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from bramblewick_e2e import Editor, run_tests  # noqa: E402
-from e2e_support import EXAMPLES, Picture, check, copy_sample, shoot  # noqa: E402
+from e2e_support import EXAMPLES, Picture, check, copy_sample  # noqa: E402
 from test_sample_and_tools import start  # noqa: E402
 
 VIEW = (470, 150, 810, 575)  # the character at the start camera, as test_pictures takes it
@@ -85,7 +85,7 @@ def test_matches_editor(build_dir):
     folder, model, animations = copy_sample()
     with Editor(build_dir, name="render") as editor:
         start(editor, model, animations)
-        window = shoot(editor, "render_editor.png")
+        window = editor.picture("render_editor.png")
         check(window.width == 1280 and window.height == 720,
               f"the window is {window.width} x {window.height}")
         target = os.path.join(editor.screenshots, "render_command.png")

@@ -13,7 +13,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from bramblewick_e2e import Editor, run_tests  # noqa: E402
 from e2e_support import (StartCamera, check, click_button, colour_distance,  # noqa: E402
-                         copy_sample, hold_at, read_voxels, save, shoot, write_model)
+                         copy_sample, hold_at, read_voxels, save, write_model)
 
 # The character of the sample fills this part of the window at the start camera.
 CHARACTER = (480, 180, 800, 570)
@@ -50,60 +50,60 @@ def test_sample_round_trip(build_dir):
         animations_text = file.read()
     with Editor(build_dir, name="sample") as editor:
         start(editor, model, animations)
-        rest = shoot(editor, "sample_1_model_view.png")
+        rest = editor.picture("sample_1_model_view.png")
 
         editor.key("2")
         settle(editor)
-        idle0 = shoot(editor, "sample_2_idle_t0.png")
-        check(idle0.changed_pixels(rest, STATUS_LINE) > 50, "no comment on the status line")
+        idle0 = editor.picture("sample_2_idle_t0.png")
+        check(idle0.differing(rest, STATUS_LINE) > 50, "no comment on the status line")
 
         # Idle keys at 0, 0.5, 1, 1.5, 2: every step moves the character and the time label.
         pictures = [idle0]
         for step in range(4):
             editor.key("Right")
             editor.wait_frames(4)
-            pictures.append(shoot(editor, f"sample_3_idle_key{step + 1}.png"))
-            check(pictures[-1].changed_pixels(pictures[-2], TIME_LABEL) > 20,
+            pictures.append(editor.picture(f"sample_3_idle_key{step + 1}.png"))
+            check(pictures[-1].differing(pictures[-2], TIME_LABEL) > 20,
                   f"the time label did not change on Right number {step + 1}")
-            check(pictures[-1].changed_pixels(pictures[-2], CHARACTER) > 100,
+            check(pictures[-1].differing(pictures[-2], CHARACTER) > 100,
                   f"the pose did not change on Right number {step + 1}")
         # Past the last key nothing moves.
         editor.key("Right")
         editor.wait_frames(4)
-        last = shoot(editor, "sample_4_idle_after_last_key.png")
-        check(last.changed_pixels(pictures[-1], CHARACTER) < 30, "Right past the last key")
+        last = editor.picture("sample_4_idle_after_last_key.png")
+        check(last.differing(pictures[-1], CHARACTER) < 30, "Right past the last key")
         editor.key("Left")
         editor.wait_frames(4)
-        back = shoot(editor, "sample_5_idle_key3_again.png")
-        check(back.changed_pixels(pictures[3], CHARACTER) < 30,
+        back = editor.picture("sample_5_idle_key3_again.png")
+        check(back.differing(pictures[3], CHARACTER) < 30,
               "Left did not come back to the pose of the previous key")
 
         # Down: the walk at time 0, another comment; Down again: the wave.
         editor.key("Down")
         editor.wait_frames(4)
-        walk = shoot(editor, "sample_6_walk_t0.png")
-        check(walk.changed_pixels(idle0, STATUS_LINE) > 50, "the comment did not change")
-        check(walk.changed_pixels(back, TIME_LABEL) > 20, "the time did not go back to 0")
+        walk = editor.picture("sample_6_walk_t0.png")
+        check(walk.differing(idle0, STATUS_LINE) > 50, "the comment did not change")
+        check(walk.differing(back, TIME_LABEL) > 20, "the time did not go back to 0")
         editor.key("Down")
         editor.key("Right", "Right")
         editor.wait_frames(4)
-        wave = shoot(editor, "sample_7_wave_key2.png")
-        check(wave.changed_pixels(walk, CHARACTER) > 100, "the wave shows no other pose")
-        check(wave.changed_pixels(walk, STATUS_LINE) > 50, "the wave's comment is missing")
+        wave = editor.picture("sample_7_wave_key2.png")
+        check(wave.differing(walk, CHARACTER) > 100, "the wave shows no other pose")
+        check(wave.differing(walk, STATUS_LINE) > 50, "the wave's comment is missing")
         # The wave is the last animation: Down does nothing.
         editor.key("Down")
         editor.wait_frames(4)
-        still = shoot(editor, "sample_8_wave_down_at_end.png")
-        check(still.changed_pixels(wave, CHARACTER) < 30, "Down past the last animation")
+        still = editor.picture("sample_8_wave_down_at_end.png")
+        check(still.differing(wave, CHARACTER) < 30, "Down past the last animation")
         editor.key("Up")
         editor.wait_frames(4)
-        check(shoot(editor, "sample_9_walk_again.png").changed_pixels(walk, CHARACTER) < 30,
+        check(editor.picture("sample_9_walk_again.png").differing(walk, CHARACTER) < 30,
               "Up did not return to the walk at time 0")
 
         editor.key("1")
         settle(editor)
-        model_view = shoot(editor, "sample_10_model_view_again.png")
-        check(model_view.changed_pixels(rest, CHARACTER) < 30,
+        model_view = editor.picture("sample_10_model_view_again.png")
+        check(model_view.differing(rest, CHARACTER) < 30,
               "leaving the animation view must show the rest pose")
 
         saved_model, saved_animations = save(editor, model, animations)
@@ -117,8 +117,8 @@ def test_sample_round_trip(build_dir):
 def knob_centre(picture, row, left=0, right=214):
     """The x centre of the light grey slider knob on a track row, or None."""
     xs = [x for x in range(left, right)
-          if min(picture.pixel(x, row)) > 110 and
-          max(picture.pixel(x, row)) - min(picture.pixel(x, row)) < 40]
+          if min(picture.at(x, row)) > 110 and
+          max(picture.at(x, row)) - min(picture.at(x, row)) < 40]
     return sum(xs) / len(xs) if xs else None
 
 
@@ -134,20 +134,20 @@ def test_one_edit_with_sculpt(build_dir):
     with Editor(build_dir, name="sculpt") as editor:
         start(editor, model)
         button_spot = (190, 28)  # inside "Edit voxels", beside its text
-        normal = shoot(editor, "sculpt_1_start.png").pixel(*button_spot)
+        normal = editor.picture("sculpt_1_start.png").at(*button_spot)
         editor.move(*EDIT_VOXELS)
         editor.wait_frames(4)
-        focus = shoot(editor, "sculpt_2_hover_edit_voxels.png").pixel(*button_spot)
+        focus = editor.picture("sculpt_2_hover_edit_voxels.png").at(*button_spot)
         check(colour_distance(normal, focus) > 40, f"no focus look: {normal} then {focus}")
         click_button(editor, EDIT_VOXELS)
         editor.wait_frames(4)
-        selected = shoot(editor, "sculpt_3_edit_voxels_selected.png").pixel(*button_spot)
+        selected = editor.picture("sculpt_3_edit_voxels_selected.png").at(*button_spot)
         check(colour_distance(selected, normal) > 40 and colour_distance(selected, focus) > 40,
               f"no selected look: {selected} (normal {normal}, focus {focus})")
 
         # The start voxel fills cell (0, 0, 0); its front face is the plane z = 1.
         hold_at(editor, *camera.pixel((0.5, 0.5, 1.0)))
-        shoot(editor, "sculpt_4_voxel_added.png")
+        editor.picture("sculpt_4_voxel_added.png")
         save(editor, model)
         cells = read_voxels(model)
         check(set(cells) == {(0, 0, 0), (0, 0, 1)}, f"cells after one press: {sorted(cells)}")
@@ -165,14 +165,14 @@ def test_one_edit_with_sculpt(build_dir):
         editor.wait_frames(6)
         editor.release()
         editor.wait_frames(2)
-        shoot(editor, "sculpt_5_row_laid.png")
+        editor.picture("sculpt_5_row_laid.png")
         save(editor, model)
         row = set(read_voxels(model)) - {(0, 0, 0), (0, 0, 1)}
         check(row == {(x, 0, 5) for x in range(-5, 5)}, f"the drag laid {sorted(row)}")
 
         # A right click removes the voxel under the pointer, once.
         hold_at(editor, *camera.pixel((0.5, 0.5, 6.0)), button=3)
-        shoot(editor, "sculpt_6_removed.png")
+        editor.picture("sculpt_6_removed.png")
         save(editor, model)
         after = set(read_voxels(model))
         check(after == ({(0, 0, 0), (0, 0, 1)} | row) - {(0, 0, 5)},
@@ -197,16 +197,16 @@ def test_paint_and_pick_colour(build_dir):
     with Editor(build_dir, name="paint") as editor:
         start(editor, model)
         # The picker starts at white, the colour the paint tool starts with.
-        first = shoot(editor, "paint_0_start_white.png")
+        first = editor.picture("paint_0_start_white.png")
         check_knobs(first, {"red": 1.0, "green": 1.0, "blue": 1.0})
-        check(min(first.pixel(*SWATCH)) > 200, f"the swatch starts {first.pixel(*SWATCH)}")
+        check(min(first.at(*SWATCH)) > 200, f"the swatch starts {first.at(*SWATCH)}")
         click_button(editor, (track_point(0.75), TRACK_ROWS["red"]))
         click_button(editor, (track_point(0.25), TRACK_ROWS["green"]))
         click_button(editor, (track_point(0.0), TRACK_ROWS["blue"]))
         editor.wait_frames(6)
-        chosen = shoot(editor, "paint_1_colour_chosen.png")
+        chosen = editor.picture("paint_1_colour_chosen.png")
         check_knobs(chosen, {"red": 0.75, "green": 0.25, "blue": 0.0})
-        swatch = chosen.pixel(*SWATCH)
+        swatch = chosen.at(*SWATCH)
         check(swatch[0] > 150 and 30 < swatch[1] < 110 and swatch[2] < 30,
               f"the swatch shows {swatch}")
 
@@ -214,7 +214,7 @@ def test_paint_and_pick_colour(build_dir):
         hold_at(editor, *camera.pixel((0.5, 0.5, 4.0)))
         editor.move(*QUIET_SPOT)
         editor.wait_frames(4)
-        shoot(editor, "paint_2_voxel_painted.png")
+        editor.picture("paint_2_voxel_painted.png")
         save(editor, model)
         cells = read_voxels(model)
         painted = cells[(0, 0, 3)]
@@ -228,7 +228,7 @@ def test_paint_and_pick_colour(build_dir):
         hold_at(editor, *camera.pixel((2.5, 0.5, 4.0)))
         editor.move(*QUIET_SPOT)
         editor.wait_frames(6)
-        picked = shoot(editor, "paint_3_grey_picked.png")
+        picked = editor.picture("paint_3_grey_picked.png")
         check_knobs(picked, {"red": 0.5, "green": 0.5, "blue": 0.5})
         editor.close_cleanly()
     shutil.rmtree(folder, ignore_errors=True)
@@ -248,7 +248,7 @@ def test_select_and_move(build_dir):
         editor.drag(*corner1, *corner2, steps=6)
         editor.move(*QUIET_SPOT)
         editor.wait_frames(4)
-        shoot(editor, "select_1_block_selected.png")
+        editor.picture("select_1_block_selected.png")
 
         # Drag the X bar, far from the centroid (2.5, 1, 3.5) where no other bar lies, one and a
         # half cells' worth of pixels (as drawn at the centroid) to the left: the three columns
@@ -259,7 +259,7 @@ def test_select_and_move(build_dir):
         editor.drag(*start_pixel, *end_pixel, steps=6)
         editor.wait_for_log("2 voxels replaced")
         editor.wait_frames(4)
-        moved = shoot(editor, "select_2_moved_and_released.png")
+        moved = editor.picture("select_2_moved_and_released.png")
         save(editor, model)
         cells = read_voxels(model)  # one voxel per cell
         expected = {(x, y, 3) for y in range(2) for x in range(-3, 3)}
@@ -275,9 +275,9 @@ def test_select_and_move(build_dir):
                  "Z": ((1.5, 1.0, 13.5), lambda p: p[2] > 200 and p[0] < 150)}
         for axis, (point, looks_right) in knobs.items():
             x, y = camera.pixel(point)
-            seen = sum(looks_right(moved.pixel(x + dx, y + dy))
+            seen = sum(looks_right(moved.at(x + dx, y + dy))
                        for dx in range(-3, 4) for dy in range(-3, 4))
-            check(seen >= 20, f"the {axis} bar's knob at ({x}, {y}) is {moved.pixel(x, y)}")
+            check(seen >= 20, f"the {axis} bar's knob at ({x}, {y}) is {moved.at(x, y)}")
         # Delete removes it, and a save writes the rest.
         editor.key("Delete")
         editor.wait_frames(3)

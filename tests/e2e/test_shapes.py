@@ -16,7 +16,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from bramblewick_e2e import Editor, run_tests  # noqa: E402
 from e2e_support import (StartCamera, check, click_button, colour_distance,  # noqa: E402
-                         hold_at, read_voxels, save, shoot, write_model)
+                         hold_at, read_voxels, save, write_model)
 
 EDIT_VOXELS = (100, 18)
 SWATCH = (107, 272)  # the middle of the picker's swatch
@@ -55,15 +55,15 @@ def test_box_on_wall(build_dir):
                         start[1] + (end[1] - start[1]) * step // 10)
             time.sleep(0.05)
         editor.wait_frames(6)
-        held = shoot(editor, "shapes_1_box_held.png")
+        held = editor.picture("shapes_1_box_held.png")
         x0, y0 = camera.pixel((-3.0, 14.0, 1.0))
         x1, y1 = camera.pixel((3.0, 10.0, 1.0))
         outline = sum(1 for y in range(y0 - 2, y1 + 3) for x in range(x0 - 2, x1 + 3)
-                      if is_preview_colour(held.pixel(x, y)))
+                      if is_preview_colour(held.at(x, y)))
         check(outline > 200, f"no preview of the box's cells while held ({outline} pixels)")
         editor.release()
         editor.wait_frames(4)
-        shoot(editor, "shapes_2_box_added.png")
+        editor.picture("shapes_2_box_added.png")
 
         save(editor, model)
         cells = set(read_voxels(model))
@@ -78,8 +78,8 @@ def test_box_on_wall(build_dir):
         editor.key_up("Control_L")
         editor.move(*QUIET_SPOT)
         editor.wait_frames(4)
-        picked = shoot(editor, "shapes_3_picked.png")
-        swatch, wall = picked.pixel(*SWATCH), picked.pixel(*face)
+        picked = editor.picture("shapes_3_picked.png")
+        swatch, wall = picked.at(*SWATCH), picked.at(*face)
         check(colour_distance(swatch, wall) < 12,
               f"the swatch shows {swatch}, the wall's front faces {wall}")
         save(editor, model)

@@ -12,7 +12,7 @@ from bramblewick_e2e import Editor, Xvfb, run_tests  # noqa: E402
 from e2e_support import check  # noqa: E402
 
 
-def test_title_and_start_log(build_dir):
+def test_title_start_log_and_window_close(build_dir):
     with Editor(build_dir, name="title") as editor:
         editor.start()
         editor.wait_for_log("run simulation")
@@ -25,13 +25,7 @@ def test_title_and_start_log(build_dir):
         check(order == sorted(order), f"start-up lines out of order: {order}")
         editor.wait_frames(5)
         editor.screenshot("shell_first_frame.png")
-        editor.close_cleanly()
-
-
-def test_window_close_quits_cleanly(build_dir):
-    with Editor(build_dir, name="close") as editor:
-        editor.start()
-        editor.wait_for_log("starting rendering loop")
+        # Closing the window quits cleanly: status 0, the engine torn down after the close.
         editor.close()
         status = editor.wait_exit()
         check(status == 0, f"exit status {status}\n{editor.stderr()[-2000:]}")
@@ -44,35 +38,31 @@ def test_window_close_quits_cleanly(build_dir):
               "the per-user data folder was not created")
 
 
-def test_broken_resource_location_shows_message(build_dir):
-    with Editor(build_dir, name="broken") as editor:
-        resources = os.path.join(editor.run_dir, "resources.cfg")
-        with open(resources, "a") as file:
-            file.write("FileSystem=/nonexistent/bramblewick/media\n")
-        editor.start(wait_for=None)
-        window = editor.find_window("An exception has occurred!")
-        editor.wait_frames(3)
-        editor.screenshot("shell_error_message.png", window)
-        check(editor.running(), "the editor ended before the message was answered")
-        editor.xdotool("windowfocus", "--sync", window, check=False)
-        editor.key("Return")
-        status = editor.wait_exit()
-        check(status == 1, f"an unrecoverable error must end with status 1, not {status}")
-        stderr = editor.stderr()
-        check("An exception has occurred!" in stderr and "/nonexistent/bramblewick/media" in stderr,
-              f"the error text is not on standard error: {stderr[-1500:]}")
-
-
-def test_escape_closes_message(build_dir):
-    # A missing ogre.cfg with skip_config fails in the engine's own set-up.
-    with Editor(build_dir, name="escape") as editor:
-        os.remove(os.path.join(editor.run_dir, "ogre.cfg"))
-        editor.start(wait_for=None)
-        window = editor.find_window("An exception has occurred!")
-        editor.xdotool("windowfocus", "--sync", window, check=False)
-        editor.key("Escape")
-        status = editor.wait_exit()
-        check(status == 1, f"expected status 1, not {status}")
+def test_engine_failures_show_a_message(build_dir):
+    """A broken resource location (answered with Return) and a missing ogre.cfg (answered with
+    Escape) show the engine's message; either answer ends the editor with status 1."""
+    for broken, answer in (("resources", "Return"), ("ogre.cfg", "Escape")):
+        with Editor(build_dir, name=f"broken-{answer}") as editor:
+            if broken == "resources":
+                with open(os.path.join(editor.run_dir, "resources.cfg"), "a") as file:
+                    file.write("FileSystem=/nonexistent/bramblewick/media\n")
+            else:
+                os.remove(os.path.join(editor.run_dir, "ogre.cfg"))
+            editor.start(wait_for=None)
+            window = editor.find_window("An exception has occurred!")
+            editor.wait_frames(3)
+            editor.screenshot(f"shell_error_message_{broken}.png", window)
+            check(editor.running(), "the editor ended before the message was answered")
+            editor.xdotool("windowfocus", "--sync", window, check=False)
+            editor.key(answer)
+            status = editor.wait_exit()
+            check(status == 1, f"{broken}: an unrecoverable error must end with status 1, "
+                               f"not {status}")
+            if broken == "resources":
+                stderr = editor.stderr()
+                check("An exception has occurred!" in stderr and
+                      "/nonexistent/bramblewick/media" in stderr,
+                      f"the error text is not on standard error: {stderr[-1500:]}")
 
 
 def test_input_reaches_mode(build_dir):
@@ -144,11 +134,9 @@ def test_start_failures_are_reported(build_dir):
 
 
 TESTS = {
-    "title_and_start_log": test_title_and_start_log,
-    "window_close": test_window_close_quits_cleanly,
-    "broken_resource": test_broken_resource_location_shows_message,
+    "title_start_log_and_close": test_title_start_log_and_window_close,
+    "engine_failures": test_engine_failures_show_a_message,
     "start_failures": test_start_failures_are_reported,
-    "escape_closes_message": test_escape_closes_message,
     "input": test_input_reaches_mode,
     "clipboard": test_clipboard_with_x_server,
 }

@@ -11,7 +11,7 @@ import xml.etree.ElementTree as ElementTree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from bramblewick_e2e import Editor, run_tests  # noqa: E402
 from e2e_support import (StartCamera, check, click_button, hold_at, read_animations,  # noqa: E402
-                         read_particles, save, shoot, write_model)
+                         read_particles, save, write_model)
 from test_sample_and_tools import QUIET_SPOT, settle, start  # noqa: E402
 
 SELECT_AND_MOVE = (100, 18)  # the animation menu's first button
@@ -38,12 +38,12 @@ def test_make_skeleton(build_dir):
         editor.drag(*camera.pixel((0.5, 2.5, 0.5)), *camera.pixel((0.5, 9.5, 0.5)), steps=8)
         editor.move(*QUIET_SPOT)
         editor.wait_frames(4)
-        made = shoot(editor, "skeleton_view.png")
+        made = editor.picture("skeleton_view.png")
         save(editor, model)
         settle(editor)
-        saved = shoot(editor, "skeleton_view_saved.png")
+        saved = editor.picture("skeleton_view_saved.png")
         # Ctrl+S stays in the skeleton view: its menu and the marked particle stay as they were.
-        check(saved.changed_pixels(made, SIDE_MENU) < 50, "the side menu changed on saving")
+        check(saved.differing(made, SIDE_MENU) < 50, "the side menu changed on saving")
         editor.close_cleanly()
 
     root = ElementTree.parse(model).getroot()
@@ -66,7 +66,7 @@ def test_make_skeleton(build_dir):
         settle(editor)
         click_button(editor, SELECT_AND_MOVE)
         editor.wait_frames(3)
-        before = shoot(editor, "skeleton_restart_animate.png")
+        before = editor.picture("skeleton_restart_animate.png")
         corner1, corner2 = camera.pixel((-1.5, 11.0, 0.5)), camera.pixel((2.5, 1.0, 0.5))
         editor.drag(*corner1, *corner2, steps=5)
         editor.wait_frames(2)
@@ -74,8 +74,8 @@ def test_make_skeleton(build_dir):
         editor.drag(*top, top[0] + 80, top[1] + 20, steps=10)
         editor.move(*QUIET_SPOT)
         editor.wait_frames(4)
-        posed = shoot(editor, "skeleton_restart_posed.png")
-        check(posed.changed_pixels(before, COLUMN_AREA) > 300, "the column did not move")
+        posed = editor.picture("skeleton_restart_posed.png")
+        check(posed.differing(before, COLUMN_AREA) > 300, "the column did not move")
         animations = os.path.join(folder, "column_animations.xml")
         save(editor, model, animations)
         frame = read_animations(animations)[0][1][0.0]

@@ -8,7 +8,7 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from bramblewick_e2e import Editor, run_tests  # noqa: E402
-from e2e_support import check, click_button, copy_sample, read_animations, save, shoot  # noqa: E402
+from e2e_support import check, click_button, copy_sample, read_animations, save  # noqa: E402
 from test_sample_and_tools import QUIET_SPOT, settle, start  # noqa: E402
 
 # Animation menu at rest in the 1280 x 720 window.
@@ -34,7 +34,7 @@ NEXT_GHOST = blend((0.25, 0.95, 0.35), 0.45)
 def near(picture, colour, box, tolerance=18):
     x0, y0, x1, y1 = box
     return sum(1 for y in range(y0, y1) for x in range(x0, x1)
-               if max(abs(a - b) for a, b in zip(picture.pixel(x, y), colour)) <= tolerance)
+               if max(abs(a - b) for a, b in zip(picture.at(x, y), colour)) <= tolerance)
 
 
 def open_walk(editor, model, animations):
@@ -56,7 +56,7 @@ def test_knob_snaps_and_settings_save(build_dir):
         editor.drag(left, row, round(target), row, steps=12, hold=3)
         editor.move(*QUIET_SPOT)
         editor.wait_frames(4)
-        shoot(editor, "timeline_1_at_075.png")
+        editor.picture("timeline_1_at_075.png")
         click_button(editor, REMOVE_KEY_FRAME)
         click_button(editor, LOOP)
         # A new comment, typed into the field and committed with Return.
@@ -66,7 +66,7 @@ def test_knob_snaps_and_settings_save(build_dir):
         editor.key("S", "t", "r", "o", "l", "l", "space", "ampersand")
         editor.key("Return")
         editor.wait_frames(4)
-        shoot(editor, "timeline_2_settings.png")
+        editor.picture("timeline_2_settings.png")
         _, text = save(editor, model, animations)
         walk = read_animations(animations)[WALK]
         check(sorted(walk[1]) == [0.0, 0.25, 0.5, 1.0],
@@ -87,18 +87,19 @@ def test_onion_skins(build_dir):
         editor.key("Right")  # the key at 0.5
         editor.move(*QUIET_SPOT)
         editor.wait_frames(4)
-        plain = shoot(editor, "onion_1_off.png")
+        plain = editor.picture("onion_1_off.png")
         editor.key("k")
         editor.wait_frames(4)
-        ghosts = shoot(editor, "onion_2_on.png")
+        ghosts = editor.picture("onion_2_on.png")
         for name, colour in (("previous", PREVIOUS_GHOST), ("next", NEXT_GHOST)):
-            before, after = near(plain, colour, CHARACTER_AREA), near(ghosts, colour, CHARACTER_AREA)
+            before = near(plain, colour, CHARACTER_AREA)
+            after = near(ghosts, colour, CHARACTER_AREA)
             check(after > before + 40,
                   f"the {name} key's ghost: {before} pixels of {colour} without, {after} with")
         editor.key("k")
         editor.wait_frames(4)
-        again = shoot(editor, "onion_3_off_again.png")
-        check(again.changed_pixels(plain, CHARACTER_AREA) < 30, "K again left ghosts behind")
+        again = editor.picture("onion_3_off_again.png")
+        check(again.differing(plain, CHARACTER_AREA) < 30, "K again left ghosts behind")
         editor.close_cleanly()
     shutil.rmtree(folder, ignore_errors=True)
 

@@ -14,7 +14,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from bramblewick_e2e import Editor, run_tests  # noqa: E402
 from e2e_support import (StartCamera, check, click_button, ctrl, hold_at, read_voxels,  # noqa: E402
-                         save, shoot, write_model)
+                         save, write_model)
 
 EDIT_VOXELS = (100, 18)
 QUIET_SPOT = (1000, 150)
@@ -46,16 +46,16 @@ def test_undo_redo_keys(build_dir):
     write_model(model, START_CELLS)
     with Editor(build_dir, name="undo") as editor:
         start_sculpting(editor, model)
-        saved = shoot(editor, "undo_1_saved.png")
+        saved = editor.picture("undo_1_saved.png")
         add_voxel(editor)
         editor.wait_frames(4)
-        marked = shoot(editor, "undo_2_unsaved_mark.png")
-        check(marked.changed_pixels(saved, BAR_LEFT) > 10, "no unsaved mark in the bar")
+        marked = editor.picture("undo_2_unsaved_mark.png")
+        check(marked.differing(saved, BAR_LEFT) > 10, "no unsaved mark in the bar")
 
         ctrl(editor, "z")
         editor.wait_for_log("Undo: sculpt stroke")
-        undone = shoot(editor, "undo_3_undone_note.png")
-        check(undone.changed_pixels(marked, BAR_LEFT) > 50, "the bar does not say what was undone")
+        undone = editor.picture("undo_3_undone_note.png")
+        check(undone.differing(marked, BAR_LEFT) > 50, "the bar does not say what was undone")
         ctrl(editor, "z")
         editor.wait_for_log("Nothing to undo")
         save(editor, model)
@@ -74,94 +74,68 @@ def test_undo_redo_keys(build_dir):
         # Back at the saved state: the mark is gone again.
         editor.wait_frames(4)
         time.sleep(4.5)  # the note fades
-        clean = shoot(editor, "undo_4_saved_again.png")
-        check(clean.changed_pixels(saved, BAR_LEFT) < 10, "the mark stayed on a saved model")
+        clean = editor.picture("undo_4_saved_again.png")
+        check(clean.differing(saved, BAR_LEFT) < 10, "the mark stayed on a saved model")
         editor.close_cleanly()
         check(recovery_copies(editor) == [], "a recovery copy of a saved model")
     shutil.rmtree(folder, ignore_errors=True)
 
 
-def test_close_writes_recovery_copy(build_dir):
-    folder = tempfile.mkdtemp(prefix="bramblewick-close-")
+def test_every_ending_leaves_a_recovery_copy(build_dir):
+    """Unsaved work survives every way the editor can end: a kill after the periodic copy, SIGTERM,
+    a window destroyed from outside and a close. Each leaves one copy holding the edit and the
+    model file untouched; all but the kill end with status 0. After a close the copy's path is
+    printed and logged, and the next start tells of the newer copy."""
+    folder = tempfile.mkdtemp(prefix="bramblewick-recovery-")
     model = os.path.join(folder, "creature.xml")
     write_model(model, START_CELLS)
     with open(model, "rb") as file:
         original = file.read()
-    with Editor(build_dir, name="close") as editor:
-        start_sculpting(editor, model)
-        add_voxel(editor)
-        editor.close_cleanly()
-        copies = recovery_copies(editor)
-        check(len(copies) == 1, f"recovery copies {copies}")
-        check(os.path.basename(copies[0]).startswith("creature-"), f"named {copies[0]}")
-        check(set(read_voxels(copies[0])) == set(START_CELLS) | {NEW_CELL},
-              "the copy does not hold the edit")
-        with open(editor.stdout_path) as file:
-            check(copies[0] in file.read(), "the copy's path was not printed")
-        check(copies[0] in editor.log(), "the copy's path was not logged")
-        with open(model, "rb") as file:
-            check(file.read() == original, "the model file was touched")
-
-        # The next start says that a newer copy is there.
-        os.utime(model, (time.time() - 60, time.time() - 60))
-        editor.start([model])
-        editor.wait_for_log("recovery copy newer than the model: " + copies[0])
-        time.sleep(2.0)
-        shoot(editor, "recovery_notice.png")
-        editor.close()
-        editor.wait_exit()
-    shutil.rmtree(folder, ignore_errors=True)
-
-
-def test_killed_after_periodic_copy(build_dir):
-    folder = tempfile.mkdtemp(prefix="bramblewick-kill-")
-    model = os.path.join(folder, "creature.xml")
-    write_model(model, START_CELLS)
-    with Editor(build_dir, name="kill") as editor:
-        start_sculpting(editor, model, env={"BRAMBLEWICK_RECOVERY_SECONDS": "1"})
-        add_voxel(editor)
-        editor.wait_for_log("recovery copy written to", timeout=10)
-        editor.process.send_signal(signal.SIGKILL)
-        editor.wait_exit()
-        copies = recovery_copies(editor)
-        check(len(copies) == 1, f"recovery copies {copies}")
-        check(set(read_voxels(copies[0])) == set(START_CELLS) | {NEW_CELL},
-              "the periodic copy does not hold the edit")
-    shutil.rmtree(folder, ignore_errors=True)
-
-
-def test_term_and_destroyed_window_write_recovery_copy(build_dir):
-    """SIGTERM, and a window destroyed from outside, end the editor as a close does: the copy is
-    written and the status is 0."""
-    folder = tempfile.mkdtemp(prefix="bramblewick-term-")
-    model = os.path.join(folder, "creature.xml")
-    write_model(model, START_CELLS)
-    with Editor(build_dir, name="term") as editor:
-        for ending in ("SIGTERM", "windowclose"):
-            start_sculpting(editor, model)
+    with Editor(build_dir, name="recovery") as editor:
+        for ending in ("SIGKILL", "SIGTERM", "windowclose", "close"):
+            periodic = {"BRAMBLEWICK_RECOVERY_SECONDS": "1"} if ending == "SIGKILL" else None
+            start_sculpting(editor, model, env=periodic)
             add_voxel(editor)
             editor.wait_frames(4)
-            if ending == "SIGTERM":
-                editor.process.send_signal(signal.SIGTERM)
+            if ending == "SIGKILL":
+                editor.wait_for_log("recovery copy written to", timeout=10)
+                editor.process.send_signal(signal.SIGKILL)
+                editor.wait_exit()
+            elif ending == "close":
+                editor.close_cleanly()
             else:
-                editor.xdotool("windowclose", editor.window)
-            status = editor.wait_exit()
-            check(status == 0, f"{ending}: exit status {status}\n{editor.stderr()[-1500:]}")
+                if ending == "SIGTERM":
+                    editor.process.send_signal(signal.SIGTERM)
+                else:
+                    editor.xdotool("windowclose", editor.window)
+                status = editor.wait_exit()
+                check(status == 0, f"{ending}: exit status {status}\n{editor.stderr()[-1500:]}")
             copies = recovery_copies(editor)
             check(len(copies) == 1, f"{ending}: recovery copies {copies}")
+            check(os.path.basename(copies[0]).startswith("creature-"), f"named {copies[0]}")
             check(set(read_voxels(copies[0])) == set(START_CELLS) | {NEW_CELL},
                   f"{ending}: the copy does not hold the edit")
-            os.remove(copies[0])
-            for other in glob.glob(os.path.join(os.path.dirname(copies[0]), "*")):
-                os.remove(other)
+            with open(model, "rb") as file:
+                check(file.read() == original, f"{ending}: the model file was touched")
+            if ending == "close":
+                with open(editor.stdout_path) as file:
+                    check(copies[0] in file.read(), "the copy's path was not printed")
+                check(copies[0] in editor.log(), "the copy's path was not logged")
+                os.utime(model, (time.time() - 60, time.time() - 60))
+                editor.start([model])
+                editor.wait_for_log("recovery copy newer than the model: " + copies[0])
+                time.sleep(2.0)
+                editor.picture("recovery_notice.png")
+                editor.close()
+                editor.wait_exit()
+            for kept in glob.glob(os.path.join(os.path.dirname(copies[0]), "*")):
+                os.remove(kept)
     shutil.rmtree(folder, ignore_errors=True)
 
 
 TESTS = {
     "undo_redo_keys": test_undo_redo_keys,
-    "close_writes_recovery_copy": test_close_writes_recovery_copy,
-    "killed_after_periodic_copy": test_killed_after_periodic_copy,
-    "term_and_destroyed_window": test_term_and_destroyed_window_write_recovery_copy,
+    "every_ending": test_every_ending_leaves_a_recovery_copy,
 }
 
 if __name__ == "__main__":
