@@ -13,7 +13,7 @@ class ManualObject;
 }
 
 // Onion skins of the animation view (key K): ghosts of the key frames before and after the
-// time shown, the previous one in faded red and the next one in faded green. Each ghost is the
+// time shown, the previous one in faded violet and the next one in faded green. Each ghost is the
 // skeleton (points and sticks) and a faded point at every bound voxel's centre in that pose.
 // Ghosts are rebuilt only when the neighbouring key frames change, so playback stays cheap.
 class OnionSkin
